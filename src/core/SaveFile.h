@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+/// The file system side of the save file: private, never half-written, never thrown away.
+class SaveFile {
+public:
+    /// A save file at `path`; nothing is touched yet.
+    explicit SaveFile(QString path);
+
+    /// Where the file lives.
+    const QString &path() const { return m_path; }
+
+    /// Creates the file's folder (and missing parents), private to the user. Errors are ignored:
+    /// later writes fail and the program runs on what it has in memory.
+    void createFolder() const;
+
+    /// The whole file, or nothing when it is missing or cannot be read.
+    std::optional<QByteArray> read() const;
+
+    /// True when something (a file, or anything else) stands at the path.
+    bool exists() const;
+
+    /// Moves what stands at the path aside as "data.unreadable-<yyyyMMdd-HHmmss>.json" in the same
+    /// folder (with a counter when that name is taken, so an earlier copy is never overwritten).
+    /// Returns the new path, or nothing when it could not be moved.
+    std::optional<QString> setAside(const QDateTime &now) const;
+
+    /// Replaces the file with `bytes` through a temporary file and a rename, readable and writable by
+    /// the owner only. On failure the previous file is left whole.
+    bool write(const QByteArray &bytes) const;
+
+private:
+    QString m_path;
+};

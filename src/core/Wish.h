@@ -1,0 +1,35 @@
+#pragma once
+
+#include "DrawingStroke.h"
+#include "RockAppearance.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+/// One thing the user told the rock; one stone of the pile.
+struct Wish {
+    /// Identity: lists, selection and deletion find a wish by it. Never changed after creation.
+    QUuid id;
+    /// The trimmed text of a written wish, or a fixed label for a drawn one.
+    QString text;
+    /// Seconds since 2001-01-01 00:00 UTC, kept as read so it is written back unchanged.
+    double createdAt = 0;
+    /// Present exactly for drawn wishes.
+    std::optional<QList<DrawingStroke>> drawingStrokes;
+    /// Drawn once in [0, 1); the stone's fixed jitter of size, tilt and position.
+    double seed = 0;
+    /// The look the rock had when the wish was made; absent in older records.
+    std::optional<RockAppearance> rock;
+
+    /// Equality compares every field; use `id` for identity.
+    bool operator==(const Wish &) const = default;
+
+    /// The current time in the stored form.
+    static double now();
+    /// A stored time as a date.
+    static QDateTime dateOf(double createdAt);
+};
