@@ -127,8 +127,8 @@ std::optional<Wish> AppState::addWish(const QString &text)
 
 std::optional<Wish> AppState::addDrawingWish(const QList<DrawingStroke> &strokes)
 {
-    const bool anyPoint =
-        std::any_of(strokes.begin(), strokes.end(), [](const DrawingStroke &s) { return !s.points.isEmpty(); });
+    const bool anyPoint = std::any_of(strokes.begin(), strokes.end(),
+                                      [](const DrawingStroke &s) { return !s.points.isEmpty(); });
     if (!anyPoint)
         return std::nullopt;
     Wish wish = stamped(u"그림 소원"_s, strokes);
@@ -188,7 +188,7 @@ void AppState::persist()
 {
     if (m_isLoading || m_file.path().isEmpty())
         return;
-    const std::optional<QByteArray> bytes = m_data.encode();
+    const std::optional<QByteArray> bytes = m_data.encode(&m_jsonCache);
     if (!bytes) {
         emit saved(false);
         return;

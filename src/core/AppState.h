@@ -9,6 +9,7 @@
 #include "SaveData.h"
 #include "SaveFile.h"
 #include "Wish.h"
+#include "WishJsonCache.h"
 
 #include <QList>
 #include <QObject>
@@ -110,4 +111,5 @@ private:
     /// Something unreadable stands at the save path; it is moved aside before it would be replaced.
     bool m_keepUnreadable = false;
     SaveFile m_file;
+    WishJsonCache m_jsonCache;
 };

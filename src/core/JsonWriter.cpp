@@ -1,7 +1,28 @@
 #include "JsonWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+JsonWriter::JsonWriter(qsizetype expectedBytes)
+{
+    m_out.resize(std::max<qsizetype>(expectedBytes, 16));
+    m_data = m_out.data();
+}
+
+void JsonWriter::grow(qsizetype needed)
+{
+    m_out.resize(std::max(m_out.size() * 2, m_size + needed));
+    m_data = m_out.data();
+}
+
+QByteArray JsonWriter::take()
+{
+    m_out.truncate(m_size);
+    m_data = nullptr;
+    m_size = 0;
+    return std::exchange(m_out, QByteArray());
+}
 
 void JsonWriter::separate()
 {
@@ -11,7 +32,7 @@ void JsonWriter::separate()
     }
     if (!m_first.isEmpty()) {
         if (!m_first.last())
-            m_out += ',';
+            put(',');
         m_first.last() = false;
     }
 }
@@ -19,27 +40,39 @@ void JsonWriter::separate()
 void JsonWriter::open(char bracket)
 {
     separate();
-    m_out += bracket;
+    put(bracket);
     m_first.append(true);
 }
 
 void JsonWriter::close(char bracket)
 {
     m_first.removeLast();
-    m_out += bracket;
+    put(bracket);
 }
 
-void JsonWriter::beginObject() { open('{'); }
-void JsonWriter::endObject() { close('}'); }
-void JsonWriter::beginArray() { open('['); }
-void JsonWriter::endArray() { close(']'); }
+void JsonWriter::beginObject()
+{
+    open('{');
+}
+void JsonWriter::endObject()
+{
+    close('}');
+}
+void JsonWriter::beginArray()
+{
+    open('[');
+}
+void JsonWriter::endArray()
+{
+    close(']');
+}
 
 void JsonWriter::key(QLatin1StringView name)
 {
     separate();
-    m_out += '"';
-    m_out += QByteArrayView(name.data(), name.size());
-    m_out += "\":";
+    put('"');
+    put(name.data(), name.size());
+    put("\":", 2);
     m_afterKey = true;
 }
 
@@ -48,21 +81,20 @@ void JsonWriter::value(QStringView text)
     separate();
     static constexpr char hex[] = "0123456789abcdef";
     const QByteArray utf8 = text.toUtf8();
-    m_out += '"';
+    put('"');
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
-            m_out += '\\';
-            m_out += c;
+            put('\\');
+            put(c);
         } else if (u < 0x20) {
-            m_out += "\\u00";
-            m_out += hex[u >> 4];
-            m_out += hex[u & 0xF];
+            const char escaped[] = {'\\', 'u', '0', '0', hex[u >> 4], hex[u & 0xF]};
+            put(escaped, sizeof escaped);
         } else {
-            m_out += c;
+            put(c);
         }
     }
-    m_out += '"';
+    put('"');
 }
 
 void JsonWriter::value(double number)
@@ -74,11 +106,22 @@ void JsonWriter::value(double number)
     }
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    m_out.append(buffer, result.ptr - buffer);
+    put(buffer, result.ptr - buffer);
 }
 
 void JsonWriter::value(bool flag)
 {
     separate();
-    m_out += flag ? "true" : "false";
+    if (flag)
+        put("true", 4);
+    else
+        put("false", 5);
+}
+
+void JsonWriter::raw(QByteArrayView json)
+{
+    separate();
+    if (json.isEmpty())
+        m_ok = false;
+    put(json.data(), json.size());
 }

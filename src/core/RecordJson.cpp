@@ -42,7 +42,10 @@ template <typename E> std::optional<E> enumeration(const QJsonObject &object, QL
     return text ? enumFromRaw<E>(*text) : std::nullopt;
 }
 
-bool isAbsent(const QJsonValue &value) { return value.isUndefined() || value.isNull(); }
+bool isAbsent(const QJsonValue &value)
+{
+    return value.isUndefined() || value.isNull();
+}
 
 /// Reads every element with `readItem`; any failure fails the whole list.
 template <typename Item, typename Reader>

@@ -2,6 +2,7 @@
 
 #include "JsonWriter.h"
 #include "RecordJson.h"
+#include "WishJsonCache.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,17 +11,23 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-std::optional<QByteArray> SaveData::encode() const
+std::optional<QByteArray> SaveData::encode(WishJsonCache *cache) const
 {
-    JsonWriter out;
+    JsonWriter out(cache ? cache->lastDocumentSize() + 4096 : 4096);
     out.beginObject();
     out.key("hasOnboarded"_L1);
     out.value(hasOnboarded);
     out.key("wishes"_L1);
     out.beginArray();
-    for (const Wish &wish : wishes)
-        RecordJson::write(out, wish);
+    for (const Wish &wish : wishes) {
+        if (cache)
+            out.raw(cache->json(wish));
+        else
+            RecordJson::write(out, wish);
+    }
     out.endArray();
+    if (cache)
+        cache->prune(wishes);
     // There is one character; the file always names it.
     out.key("selectedCharacter"_L1);
     out.value(rawValue(KivvoCharacter::vidovu));
@@ -41,12 +48,17 @@ std::optional<QByteArray> SaveData::encode() const
     out.endObject();
     if (!out.ok())
         return std::nullopt;
-    return out.bytes();
+    if (cache)
+        cache->setLastDocumentSize(out.size());
+    return out.take();
 }
 
 namespace {
 
-bool isAbsent(const QJsonValue &value) { return value.isUndefined() || value.isNull(); }
+bool isAbsent(const QJsonValue &value)
+{
+    return value.isUndefined() || value.isNull();
+}
 
 /// An optional boolean: the stored value when it is one, else the fallback.
 bool flag(const QJsonObject &root, QLatin1StringView key, bool fallback)
@@ -78,9 +90,10 @@ std::optional<SaveData> SaveData::decode(const QByteArray &bytes)
             return std::nullopt;
     }
     data.usesCustomRock = flag(root, "usesCustomRock"_L1, data.customRockShape.has_value());
-    data.rockColor = enumFromRaw<RockColor>(root.value("rockColor"_L1).toString()).value_or(RockColor::original);
-    data.rockExpression =
-        enumFromRaw<RockExpression>(root.value("rockExpression"_L1).toString()).value_or(RockExpression::none);
+    data.rockColor =
+        enumFromRaw<RockColor>(root.value("rockColor"_L1).toString()).value_or(RockColor::original);
+    data.rockExpression = enumFromRaw<RockExpression>(root.value("rockExpression"_L1).toString())
+                              .value_or(RockExpression::none);
     data.isIdleRockEnabled = flag(root, "isIdleRockEnabled"_L1, true);
     const QJsonValue scale = root.value("idleRockScale"_L1);
     data.idleRockScale = std::clamp(scale.isDouble() ? scale.toDouble() : 1.0, minimumScale, maximumScale);

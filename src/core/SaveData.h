@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class WishJsonCache;
+
 /// The saved fields of the store: the top-level save document.
 struct SaveData {
     bool hasOnboarded = false;
@@ -30,7 +32,8 @@ struct SaveData {
     static constexpr double maximumScale = 1.5;
 
     /// The compact document, or nothing when a value cannot be written (a non-finite number).
-    std::optional<QByteArray> encode() const;
+    /// With a cache, wishes encoded before are not encoded again.
+    std::optional<QByteArray> encode(WishJsonCache *cache = nullptr) const;
     /// Reads a document with the lenient top-level rules and the strict record rules; nothing when
     /// the document as a whole is unreadable.
     static std::optional<SaveData> decode(const QByteArray &bytes);

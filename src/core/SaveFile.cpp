@@ -40,11 +40,11 @@ bool SaveFile::exists() const
 std::optional<QString> SaveFile::setAside(const QDateTime &now) const
 {
     const QFileInfo info(m_path);
-    const QString stem = info.dir().filePath(
-        info.completeBaseName() + QLatin1String(".unreadable-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString stem = info.dir().filePath(info.completeBaseName() + QLatin1String(".unreadable-") +
+                                             now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
     for (int copy = 1; copy < 1000; ++copy) {
-        const QString target =
-            copy == 1 ? stem + QLatin1String(".json") : stem + QLatin1Char('-') + QString::number(copy) + ".json";
+        const QString target = copy == 1 ? stem + QLatin1String(".json")
+                                         : stem + QLatin1Char('-') + QString::number(copy) + ".json";
         if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
             continue;
         // rename() refuses to replace an existing target, so a copy that appears meanwhile survives.

@@ -47,7 +47,8 @@ QList<Wish> lettered(int count)
 {
     QList<Wish> wishes;
     for (int i = 0; i < count; ++i)
-        wishes.append(Wish{QUuid::createUuid(), QString(QChar(u'A' + i)), 0, std::nullopt, 0.5, std::nullopt});
+        wishes.append(
+            Wish{QUuid::createUuid(), QString(QChar(u'A' + i)), 0, std::nullopt, 0.5, std::nullopt});
     return wishes;
 }
 
@@ -104,7 +105,8 @@ private slots:
         qputenv("XDG_DATA_HOME", m_dir.filePath(u"share"_s).toUtf8());
         AppState store;
         QCOMPARE(store.fileURL(), m_dir.filePath(u"share/Kivvo/data.json"_s));
-        QCOMPARE(QFileInfo(m_dir.filePath(u"share/Kivvo"_s)).permissions() & 0x0077, QFileDevice::Permissions());
+        QCOMPARE(QFileInfo(m_dir.filePath(u"share/Kivvo"_s)).permissions() & 0x0077,
+                 QFileDevice::Permissions());
         QVERIFY(QFileInfo(m_dir.filePath(u"share/Kivvo"_s)).permissions().testFlag(QFileDevice::ExeOwner));
         store.setHasOnboarded(true);
         QVERIFY(QFile::exists(store.fileURL()));
@@ -119,7 +121,7 @@ private slots:
         AppState store(path());
         store.setRockColor(RockColor::blue);
         QCOMPARE(QFileInfo(path()).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ReadUser | QFileDevice::WriteUser);
+                                                      QFileDevice::ReadUser | QFileDevice::WriteUser);
         AppState fresh(path(u"new/Kivvo/data.json"_s));
         fresh.setRockColor(RockColor::blue);
         const auto folder = QFileInfo(path(u"new/Kivvo"_s)).permissions();
@@ -191,8 +193,8 @@ private slots:
         store.setRockColor(RockColor::green);
         store.setRockExpression(RockExpression::smile);
         store.setUsesCustomRock(false);
-        QCOMPARE(store.addWish(u"a"_s)->rock,
-                 (RockAppearance{KivvoCharacter::vidovu, RockColor::green, RockExpression::smile, std::nullopt}));
+        QCOMPARE(store.addWish(u"a"_s)->rock, (RockAppearance{KivvoCharacter::vidovu, RockColor::green,
+                                                              RockExpression::smile, std::nullopt}));
         store.setUsesCustomRock(true);
         QCOMPARE(store.addWish(u"b"_s)->rock->customShape, shape);
         QCOMPARE(store.customRockShape(), shape);
@@ -253,8 +255,8 @@ private slots:
         QTest::addColumn<RockExpression>("expression");
         QTest::addColumn<bool>("idle");
         const QByteArray shape = R"("customRockShape":{"points":[{"x":0.1,"y":0.2}]})";
-        QTest::newRow("nothing optional") << QByteArray() << 1.0 << false << RockColor::original
-                                          << RockExpression::none << true;
+        QTest::newRow("nothing optional")
+            << QByteArray() << 1.0 << false << RockColor::original << RockExpression::none << true;
         QTest::newRow("scale 3") << QByteArray(R"(,"idleRockScale":3)") << 1.5 << false << RockColor::original
                                  << RockExpression::none << true;
         QTest::newRow("scale 0.2") << QByteArray(R"(,"idleRockScale":0.2)") << 0.5 << false
@@ -265,8 +267,8 @@ private slots:
                                     << RockColor::original << RockExpression::none << true;
         QTest::newRow("scale null") << QByteArray(R"(,"idleRockScale":null)") << 1.0 << false
                                     << RockColor::original << RockExpression::none << true;
-        QTest::newRow("shape without flag") << "," + shape << 1.0 << true << RockColor::original
-                                            << RockExpression::none << true;
+        QTest::newRow("shape without flag")
+            << "," + shape << 1.0 << true << RockColor::original << RockExpression::none << true;
         QTest::newRow("shape, flag false") << "," + shape + R"(,"usesCustomRock":false)" << 1.0 << false
                                            << RockColor::original << RockExpression::none << true;
         QTest::newRow("flag without shape") << QByteArray(R"(,"usesCustomRock":true)") << 1.0 << true
@@ -314,8 +316,8 @@ private slots:
         QTest::newRow("no hasOnboarded") << QByteArray(R"({"wishes":[]})");
         QTest::newRow("hasOnboarded mistyped") << QByteArray(R"({"hasOnboarded":1,"wishes":[]})");
         QTest::newRow("no wishes") << QByteArray(R"({"hasOnboarded":true})");
-        QTest::newRow("unknown colour in a wish")
-            << QByteArray(R"({"hasOnboarded":true,"wishes":[)" + QByteArray(goodWish).replace("red", "teal") + "]}");
+        QTest::newRow("unknown colour in a wish") << QByteArray(
+            R"({"hasOnboarded":true,"wishes":[)" + QByteArray(goodWish).replace("red", "teal") + "]}");
         QTest::newRow("broken top-level shape")
             << QByteArray(R"({"hasOnboarded":true,"wishes":[],"customRockShape":{"points":3}})");
     }
@@ -332,8 +334,8 @@ private slots:
     void unreadableFileIsKeptBeforeTheFirstSave()
     {
         QDir().mkpath(path(u"Kivvo"_s));
-        const QByteArray original = R"({"hasOnboarded":true,"wishes":[)" +
-                                    QByteArray(goodWish).replace("red", "violet") + "]}";
+        const QByteArray original =
+            R"({"hasOnboarded":true,"wishes":[)" + QByteArray(goodWish).replace("red", "violet") + "]}";
         writeAll(path(), original);
         const QRegularExpression copyName(u"^data\\.unreadable-\\d{8}-\\d{6}(-\\d+)?\\.json$"_s);
         QDir folder(path(u"Kivvo"_s));
@@ -372,7 +374,8 @@ private slots:
         QSignalSpy willChange(&store, &AppState::willChange);
         QSignalSpy saves(&store, &AppState::saved);
         std::optional<RockColor> seenInStore;
-        connect(&store, &AppState::rockColorChanged, this, [&](RockColor) { seenInStore = store.rockColor(); });
+        connect(&store, &AppState::rockColorChanged, this,
+                [&](RockColor) { seenInStore = store.rockColor(); });
         QDir().remove(path());
         store.setRockColor(RockColor::red); // the same value again
         QCOMPARE(willChange.size(), 1);
@@ -401,9 +404,10 @@ private slots:
     {
         AppState store(path());
         store.setIdleRockScale(1.25);
-        QCOMPARE(readAll(path()),
-                 R"({"hasOnboarded":false,"wishes":[],"selectedCharacter":"vidovu","usesCustomRock":false,)"
-                 R"("rockColor":"original","rockExpression":"none","isIdleRockEnabled":true,"idleRockScale":1.25})");
+        QCOMPARE(
+            readAll(path()),
+            R"({"hasOnboarded":false,"wishes":[],"selectedCharacter":"vidovu","usesCustomRock":false,)"
+            R"("rockColor":"original","rockExpression":"none","isIdleRockEnabled":true,"idleRockScale":1.25})");
         store.setCustomRockShape(CustomRockShape{{{0.5, 0.25}}});
         QVERIFY(readAll(path()).contains(
             R"("selectedCharacter":"vidovu","customRockShape":{"points":[{"x":0.5,"y":0.25}]},"usesCustomRock")"));
@@ -411,8 +415,9 @@ private slots:
 
     void previewStoreTakesValuesWithoutSaving()
     {
-        SaveData values{true, lettered(2), KivvoCharacter::vidovu, CustomRockShape{{{0.2, 0.3}}}, true,
-                        RockColor::orange, RockExpression::smile, false, 0.75};
+        SaveData values{true, lettered(2),       KivvoCharacter::vidovu, CustomRockShape{{{0.2, 0.3}}},
+                        true, RockColor::orange, RockExpression::smile,  false,
+                        0.75};
         AppState store(path(u"preview.json"_s), values);
         QCOMPARE(store.saveData(), values);
         QVERIFY(!QFile::exists(path(u"preview.json"_s)));

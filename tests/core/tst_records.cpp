@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 #include "RecordJson.h"
+#include "SaveData.h"
+#include "WishJsonCache.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,7 +18,7 @@ QByteArray encoded(const Wish &wish)
 {
     JsonWriter out;
     RecordJson::write(out, wish);
-    return out.ok() ? out.bytes() : QByteArray();
+    return out.ok() ? out.take() : QByteArray();
 }
 
 std::optional<Wish> decoded(const QByteArray &json)
@@ -36,7 +38,8 @@ Wish drawnWish()
     return Wish{QUuid::createUuid(), u"그림 소원"_s, 786543210.987654, strokes, 0.1 + 0.2, rock};
 }
 
-const char *validWish = R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"t","createdAt":1,"seed":0.5})";
+const char *validWish =
+    R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"t","createdAt":1,"seed":0.5})";
 
 } // namespace
 
@@ -48,10 +51,11 @@ private slots:
     {
         QTest::addColumn<Wish>("wish");
         QTest::newRow("drawn, custom shape, empty stroke") << drawnWish();
-        QTest::newRow("written, no rock") << Wish{QUuid::createUuid(), u"따옴표 \" \\ /\n\t\x01 끝"_s, -12.5,
-                                                  std::nullopt, 0.999999999999, std::nullopt};
-        QTest::newRow("extreme numbers") << Wish{QUuid::createUuid(), u""_s, 1e300, std::nullopt, 5e-324,
-                                                 RockAppearance{}};
+        QTest::newRow("written, no rock")
+            << Wish{QUuid::createUuid(), u"따옴표 \" \\ /\n\t\x01 끝"_s, -12.5, std::nullopt, 0.999999999999,
+                    std::nullopt};
+        QTest::newRow("extreme numbers")
+            << Wish{QUuid::createUuid(), u""_s, 1e300, std::nullopt, 5e-324, RockAppearance{}};
     }
     void roundTrip()
     {
@@ -64,16 +68,17 @@ private slots:
 
     void writtenKeysInOrder()
     {
-        Wish written{QUuid("{e621e1f8-c36c-495a-93fc-0c247a3e6e5f}"), u"a"_s, 2, std::nullopt, 0.25,
-                     RockAppearance{}};
+        Wish written{
+            QUuid("{e621e1f8-c36c-495a-93fc-0c247a3e6e5f}"), u"a"_s, 2, std::nullopt, 0.25, RockAppearance{}};
         QCOMPARE(encoded(written),
                  R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"a","createdAt":2,"seed":0.25,)"
                  R"("rock":{"character":"vidovu","color":"original","expression":"none"}})");
         written.rock.reset();
         written.drawingStrokes = QList<DrawingStroke>{};
-        QCOMPARE(encoded(written),
-                 R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"a","createdAt":2,"drawingStrokes":[],)"
-                 R"("seed":0.25})");
+        QCOMPARE(
+            encoded(written),
+            R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"a","createdAt":2,"drawingStrokes":[],)"
+            R"("seed":0.25})");
     }
 
     void nonFiniteNumbersAreRefused_data()
@@ -134,16 +139,18 @@ private slots:
         QTest::newRow("null strokes are absent")
             << QByteArray(validWish).replace("}", ",\"drawingStrokes\":null}") << true;
         QTest::newRow("good rock") << QByteArray(validWish).replace("}", "," + rock + "}}") << true;
-        QTest::newRow("unknown colour") << QByteArray(validWish).replace("}", "," + rock + "}}").replace("red", "teal")
-                                        << false;
+        QTest::newRow("unknown colour")
+            << QByteArray(validWish).replace("}", "," + rock + "}}").replace("red", "teal") << false;
         QTest::newRow("unknown character")
             << QByteArray(validWish).replace("}", "," + rock + "}}").replace("vidovu", "other") << false;
         QTest::newRow("null custom shape is absent")
             << QByteArray(validWish).replace("}", "," + rock + ",\"customShape\":null}}") << true;
         QTest::newRow("bad point in shape")
-            << QByteArray(validWish).replace("}", "," + rock + ",\"customShape\":{\"points\":[{\"x\":1}]}}}") << false;
+            << QByteArray(validWish).replace("}", "," + rock + ",\"customShape\":{\"points\":[{\"x\":1}]}}}")
+            << false;
         QTest::newRow("stroke point y null")
-            << QByteArray(validWish).replace("}", ",\"drawingStrokes\":[{\"points\":[{\"x\":1,\"y\":null}]}]}")
+            << QByteArray(validWish).replace("}",
+                                             ",\"drawingStrokes\":[{\"points\":[{\"x\":1,\"y\":null}]}]}")
             << false;
         QTest::newRow("stroke without points")
             << QByteArray(validWish).replace("}", ",\"drawingStrokes\":[{}]}") << false;
@@ -197,12 +204,35 @@ private slots:
         QCOMPARE(a.id, b.id);
     }
 
+    void cachedEncodingMatchesFreshEncoding()
+    {
+        SaveData data;
+        data.wishes = {drawnWish(), drawnWish(), drawnWish()};
+        WishJsonCache cache;
+        QCOMPARE(data.encode(&cache), data.encode());
+        // Same ids, changed contents: the cache must not serve the old JSON.
+        data.wishes[0].text = u"바뀐 소원"_s;
+        (*data.wishes[1].drawingStrokes)[1].points[0].x = 99;
+        data.wishes[2].rock.reset();
+        data.wishes.move(0, 2);
+        QCOMPARE(data.encode(&cache), data.encode());
+        data.wishes[1].seed = std::numeric_limits<double>::quiet_NaN();
+        QCOMPARE(data.encode(&cache), std::nullopt);
+        for (int i = 0; i < 40; ++i)
+            data.wishes.append(drawnWish());
+        QVERIFY(data.encode(&cache) == std::nullopt);
+        data.wishes = data.wishes.mid(2, 3);
+        QCOMPARE(data.encode(&cache), data.encode());
+        QVERIFY(cache.size() <= 2 * data.wishes.size() + 16);
+    }
+
     void casesInListingOrder()
     {
         QStringList colors;
         for (RockColor color : allCases<RockColor>())
             colors << rawValue(color);
-        QCOMPARE(colors, QStringList({"original", "black", "red", "orange", "yellow", "green", "blue", "pink"}));
+        QCOMPARE(colors,
+                 QStringList({"original", "black", "red", "orange", "yellow", "green", "blue", "pink"}));
         QStringList expressions;
         for (RockExpression expression : allCases<RockExpression>())
             expressions << rawValue(expression);
