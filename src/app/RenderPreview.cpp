@@ -1,0 +1,252 @@
+#include "RenderPreview.h"
+
+#include "RockAsset.h"
+#include "RockColorLook.h"
+#include "RockImage.h"
+#include "Theme.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <numbers>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace RenderPreview {
+
+namespace {
+
+struct SampleText {
+    QString text;
+    double seed;
+};
+
+const QList<SampleText> &sampleTexts()
+{
+    static const QList<SampleText> texts{{u"올해는 마음이 단단해지기"_s, 0.2},
+                                         {u"가족 모두 건강하기"_s, 0.72},
+                                         {u"매일 산책 30분"_s, 0.4},
+                                         {u"좋아하는 일로 먹고살기"_s, 0.86},
+                                         {u"더 자주 웃기"_s, 0.3}};
+    return texts;
+}
+
+Wish sampleWish(const QString &text, double seed)
+{
+    return Wish{QUuid::createUuid(), text, Wish::now(), std::nullopt, seed, std::nullopt};
+}
+
+/// KIVVO_WISHES when it is a plain decimal number of at least 1.
+std::optional<int> requestedWishCount()
+{
+    const QString value = qEnvironmentVariable("KIVVO_WISHES");
+    static const QRegularExpression digits(u"^[0-9]+$"_s);
+    bool ok = false;
+    const int count = digits.match(value).hasMatch() ? value.toInt(&ok) : 0;
+    return ok && count >= 1 ? std::optional(count) : std::nullopt;
+}
+
+constexpr double sheetCell = 224; ///< the canvas side of the sample drawings
+
+QList<QPointF> wobblyStroke(double rx, double ry, double w, double cx, double cy)
+{
+    QList<QPointF> points;
+    for (int i = 0; i < 64; ++i) {
+        const double t = 2 * std::numbers::pi * i / 64;
+        const double r = 1 + w * std::sin(4 * t + 1);
+        points.append(QPointF(cx + rx * r * std::cos(t), cy + ry * r * std::sin(t)));
+    }
+    return points;
+}
+
+RockAppearance characterRock(RockColor color, RockExpression expression = RockExpression::none)
+{
+    return RockAppearance{KivvoCharacter::vidovu, color, expression, std::nullopt};
+}
+
+RockAppearance drawnRock(RockColor color, RockExpression expression = RockExpression::none)
+{
+    return RockAppearance{KivvoCharacter::vidovu, color, expression, sampleShape()};
+}
+
+void paintPortrait(QPainter &painter, const QRectF &cell, const RockAppearance &appearance, double inset)
+{
+    paintRock(painter, cell.adjusted(inset, inset, -inset, -inset), appearance, 0.5, false, true);
+}
+
+void paintMenuBarIcon(QPainter &painter, const QSizeF &size)
+{
+    // A light strip like a menu bar, so the icon is judged on the background it will sit on.
+    painter.fillRect(QRectF(QPointF(), size), QColor(236, 236, 236));
+    const QImage icon = RockAsset::menuBarIcon(drawnRock(RockColor::original));
+    const QSizeF iconSize(22, 22);
+    painter.drawImage(QRectF(QPointF((size.width() - 22) / 2, (size.height() - 22) / 2), iconSize), icon);
+}
+
+/// Every colour: the ready-made rock above, the drawn sample rock below.
+void paintColors(QPainter &painter, const QSizeF &size)
+{
+    const auto colors = allCases<RockColor>();
+    const double side = size.width() / colors.size();
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        paintPortrait(painter, QRectF(i * side, 0, side, side), characterRock(colors[i]), 6);
+        paintPortrait(painter, QRectF(i * side, side, side, side), drawnRock(colors[i]), 6);
+    }
+}
+
+/// Every mouth on the rock's own colour and on black (whose mouth is drawn white), ready-made above,
+/// drawn below.
+void paintExpressions(QPainter &painter, const QSizeF &size)
+{
+    const auto expressions = allCases<RockExpression>();
+    const double side = size.height() / 2;
+    int column = 0;
+    for (RockColor color : {RockColor::original, RockColor::black}) {
+        for (RockExpression expression : expressions) {
+            const double x = column++ * side;
+            paintPortrait(painter, QRectF(x, 0, side, side), characterRock(color, expression), 4);
+            paintPortrait(painter, QRectF(x, side, side, side), drawnRock(color, expression), 4);
+        }
+    }
+}
+
+void paintStroke(QPainter &painter, const QList<QPointF> &stroke)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(stroke));
+    QColor line = Theme::inkSoft;
+    line.setAlphaF(0.9);
+    painter.setPen(QPen(line, 1.5, Qt::DashLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+}
+
+QString verdictName(RockDrawing::Kind kind)
+{
+    switch (kind) {
+    case RockDrawing::Kind::rock:
+        return u"rock"_s;
+    case RockDrawing::Kind::tooSmall:
+        return u"tooSmall"_s;
+    case RockDrawing::Kind::tooTight:
+        return u"tooTight"_s;
+    }
+    return {};
+}
+
+/// Each sample stroke in its own canvas, with the rock it became, if any.
+void paintDrawnShapes(QPainter &painter, const QSizeF &)
+{
+    const QList<SampleDrawing> drawings = sampleDrawings();
+    for (qsizetype i = 0; i < drawings.size(); ++i) {
+        const QRectF cell(i * sheetCell, 0, sheetCell, sheetCell);
+        painter.save();
+        painter.translate(cell.topLeft());
+        painter.setPen(QPen(Theme::inkSoft, 1));
+        painter.drawRoundedRect(QRectF(2, 2, sheetCell - 4, sheetCell - 4), 20, 20);
+        if (drawings[i].result.kind == RockDrawing::Kind::rock)
+            paintRock(painter, QRectF(0, 0, sheetCell, sheetCell),
+                      RockAppearance{KivvoCharacter::vidovu, RockColor::original, RockExpression::none,
+                                     drawings[i].result.shape},
+                      0.5, false, true);
+        paintStroke(painter, drawings[i].stroke);
+        painter.setPen(Theme::inkSoft);
+        painter.setFont(Theme::caption());
+        painter.drawText(QRectF(14, sheetCell - 26, sheetCell - 28, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                         verdictName(drawings[i].result.kind));
+        painter.restore();
+    }
+}
+
+using SheetPainter = void (*)(QPainter &, const QSizeF &);
+
+struct SheetEntry {
+    const char *name;
+    QSizeF size;
+    SheetPainter paint;
+};
+
+const QList<SheetEntry> &sheetEntries()
+{
+    static const QList<SheetEntry> entries{
+        {"04-menubar-icon", {44, 44}, paintMenuBarIcon},
+        {"05-colors", {608, 152}, paintColors},
+        {"06-expressions", {552, 184}, paintExpressions},
+        {"07-drawn-shapes", {sheetCell * 5, sheetCell}, paintDrawnShapes},
+    };
+    return entries;
+}
+
+} // namespace
+
+QList<Wish> sampleWishes()
+{
+    const QList<SampleText> &texts = sampleTexts();
+    QList<Wish> wishes;
+    if (const std::optional<int> count = requestedWishCount()) {
+        for (int i = 0; i < *count; ++i)
+            wishes.append(sampleWish(texts[i % texts.size()].text, ((37 * i) % 100) / 100.0));
+        return wishes;
+    }
+    for (const SampleText &text : texts)
+        wishes.append(sampleWish(text.text, text.seed));
+    return wishes;
+}
+
+QList<SampleDrawing> sampleDrawings()
+{
+    struct Parameters {
+        double rx, ry, w, cx, cy;
+    };
+    static constexpr Parameters parameters[] = {{86, 74, 0.14, 106, 112},
+                                                {40, 34, 0.06, 66, 70},
+                                                {74, 82, 0.12, 140, 100},
+                                                {42, 96, 0.10, 112, 112},
+                                                {100, 34, 0.09, 112, 112}};
+    QList<SampleDrawing> drawings;
+    for (const Parameters &p : parameters) {
+        QList<QPointF> stroke = wobblyStroke(p.rx, p.ry, p.w, p.cx, p.cy);
+        RockDrawing result = CustomRockShape::read(stroke, QSizeF(sheetCell, sheetCell));
+        drawings.append({std::move(stroke), std::move(result)});
+    }
+    return drawings;
+}
+
+QList<Sheet> renderSheets()
+{
+    QList<Sheet> sheets;
+    for (const SheetEntry &entry : sheetEntries())
+        sheets.append({QString::fromLatin1(entry.name), entry.size});
+    return sheets;
+}
+
+QImage renderSheet(const QString &name, qreal devicePixelRatio)
+{
+    for (const SheetEntry &entry : sheetEntries()) {
+        if (name != QLatin1String(entry.name))
+            continue;
+        QImage image((entry.size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(devicePixelRatio);
+        image.fill(Theme::bg);
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        entry.paint(painter, entry.size);
+        return image;
+    }
+    return {};
+}
+
+int renderAll(const QString &folder)
+{
+    QDir().mkpath(folder);
+    int written = 0;
+    for (const Sheet &sheet : renderSheets())
+        written += renderSheet(sheet.name).save(QDir(folder).filePath(sheet.name + u".png"_s)) ? 1 : 0;
+    return written;
+}
+
+} // namespace RenderPreview

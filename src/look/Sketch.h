@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QPainterPath>
+#include <QPen>
+#include <QRectF>
+
+class QPainter;
+
+/// Painting of the sketch decorations, shared by the look's widgets and by screens that paint their
+/// own boxes. Corners are plain circular arcs.
+namespace Sketch {
+
+/// The rounded rectangle of a box; `corner` is clamped to half the shorter side, 0 gives sharp corners.
+QPainterPath boxPath(const QRectF &rect, qreal corner);
+
+/// The pen of a sketch outline: `Theme::ink` at `line` wide, butt caps, mitre joins with limit 10.
+QPen outlinePen(qreal line);
+
+/// A box: `rect` filled with `fill`, then outlined in ink with the line centred on the edge, so half
+/// of it lies outside `rect`. `line` 0 draws no outline.
+void paintBox(QPainter &painter, const QRectF &rect, qreal corner, const QColor &fill, qreal line);
+
+/// The outline of a box alone, as `paintBox` draws it over content.
+void paintOutline(QPainter &painter, const QRectF &rect, qreal corner, qreal line);
+
+/// A capsule (short sides half circles) filled with `fill`, no outline.
+void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &fill);
+
+/// The rectangle whose outline of width `line` exactly fills `bounds`: widgets clip their painting,
+/// so they draw their box here to keep the outer half of the line visible.
+QRectF insideForLine(const QRectF &bounds, qreal line);
+
+} // namespace Sketch

@@ -1,0 +1,270 @@
+#include "SketchMenu.h"
+
+#include "Chevron.h"
+#include "Sketch.h"
+#include "Theme.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
+#include <QSpacerItem>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qreal corner = 14;
+constexpr qreal line = 1.4;
+constexpr int boxMinimumHeight = 34;
+constexpr int sidePadding = 10;
+constexpr int spacing = 4;
+/// Below the box, to the menu's top edge.
+constexpr int menuGap = 4;
+constexpr qreal chevronWidth = 9;
+constexpr qreal menuFontSize = 14;
+
+/// Screen readers see the box as one button whose value is the current title.
+class SketchMenuAccessible : public QAccessibleWidget {
+public:
+    explicit SketchMenuAccessible(SketchMenu *menu) : QAccessibleWidget(menu, QAccessible::Button) {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return static_cast<SketchMenu *>(widget())->currentTitle();
+        return QAccessibleWidget::text(kind);
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            static_cast<SketchMenu *>(widget())->click();
+    }
+};
+
+QAccessibleInterface *sketchMenuAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("SketchMenu") && object && object->isWidgetType())
+        return new SketchMenuAccessible(static_cast<SketchMenu *>(object));
+    return nullptr;
+}
+
+/// Draws a checked menu item's indicator as a bare tick and an unchecked one as nothing: the usual
+/// empty check boxes would read as a list of options to tick, not one choice.
+class TickMenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_IndicatorCheckBox || !qobject_cast<const QMenu *>(widget)) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        if (!(option->state & State_On))
+            return;
+        const QRectF box = option->rect;
+        QPainterPath tick;
+        tick.moveTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
+        tick.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.72);
+        tick.lineTo(box.left() + box.width() * 0.78, box.top() + box.height() * 0.28);
+        const bool hovered = option->state & State_Selected;
+        const QColor color = option->palette.color(hovered ? QPalette::HighlightedText : QPalette::Text);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->strokePath(tick, QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->restore();
+    }
+};
+
+/// One tick style per application, built on the application's own style.
+QStyle *tickMenuStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TickMenuStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+QWidget *defaultField(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setFont(Theme::handwriting(13, QFont::Bold));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Theme::ink);
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+SketchMenu::SketchMenu(QWidget *parent) : QAbstractButton(parent)
+{
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(sketchMenuAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    m_row = new QHBoxLayout(this);
+    m_row->setContentsMargins(sidePadding, 0, sidePadding, 0);
+    m_row->setSpacing(spacing);
+    // Qt puts no spacing beside an empty item, so the 2-point flexible space also carries the
+    // row's gap on its far side.
+    m_row->addSpacerItem(new QSpacerItem(2 + spacing, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    m_chevron = new Chevron(Chevron::Direction::down, chevronWidth, this);
+    m_row->addWidget(m_chevron);
+
+    connect(this, &QAbstractButton::clicked, this, &SketchMenu::present);
+    refresh();
+}
+
+SketchMenu::~SketchMenu()
+{
+    delete m_open;
+}
+
+void SketchMenu::setItems(const QStringList &titles, const QList<QIcon> &icons)
+{
+    if (m_open)
+        m_open->close();
+    m_titles = titles;
+    m_icons = icons;
+    refresh();
+}
+
+void SketchMenu::setCurrent(Current current)
+{
+    m_current = std::move(current);
+    refresh();
+}
+
+void SketchMenu::setPick(Pick pick)
+{
+    m_pick = std::move(pick);
+}
+
+void SketchMenu::setField(Field field)
+{
+    m_field = std::move(field);
+    refresh();
+}
+
+int SketchMenu::currentIndex() const
+{
+    const int index = m_current ? m_current() : -1;
+    return index >= 0 && index < count() ? index : -1;
+}
+
+QString SketchMenu::currentTitle() const
+{
+    return title(currentIndex());
+}
+
+QMenu *SketchMenu::buildMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setStyle(tickMenuStyle());
+    const int current = currentIndex();
+    for (int index = 0; index < count(); ++index) {
+        QAction *action = menu->addAction(m_titles[index]);
+        action->setCheckable(true);
+        action->setChecked(index == current);
+        action->setIcon(m_icons.value(index));
+        if (Theme::handwritingAvailable())
+            action->setFont(Theme::handwriting(menuFontSize));
+        connect(action, &QAction::triggered, this, [this, index] { pick(index); });
+    }
+    return menu;
+}
+
+QPoint SketchMenu::popupPosition() const
+{
+    return mapToGlobal(QPoint(0, height() + menuGap));
+}
+
+void SketchMenu::present()
+{
+    // Before it is shown the box has no place on screen to put the menu under.
+    if (!isVisible())
+        return;
+    if (m_open)
+        m_open->close();
+    m_open = buildMenu(this);
+    m_open->setAttribute(Qt::WA_DeleteOnClose);
+    m_open->popup(popupPosition());
+}
+
+void SketchMenu::refresh()
+{
+    const int index = currentIndex();
+    QWidget *field = m_field ? m_field(index) : defaultField(currentTitle());
+    if (!field)
+        field = new QWidget;
+    field->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (m_fieldWidget)
+        delete m_fieldWidget;
+    m_fieldWidget = field;
+    m_row->insertWidget(0, field, 0, Qt::AlignVCenter);
+
+    QAccessibleValueChangeEvent event(this, currentTitle());
+    QAccessible::updateAccessibility(&event);
+    update();
+}
+
+QSize SketchMenu::sizeHint() const
+{
+    QSize hint = QAbstractButton::sizeHint();
+    hint.setHeight(std::max(hint.height(), boxMinimumHeight));
+    return hint;
+}
+
+QSize SketchMenu::minimumSizeHint() const
+{
+    QSize hint = QAbstractButton::minimumSizeHint();
+    hint.setHeight(std::max(hint.height(), boxMinimumHeight));
+    return hint;
+}
+
+void SketchMenu::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    Sketch::paintBox(painter, Sketch::insideForLine(rect(), line), corner, Theme::paper, line);
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor ring = Theme::inkSoft;
+        ring.setAlphaF(0.6f);
+        painter.strokePath(Sketch::boxPath(QRectF(rect()).adjusted(3, 3, -3, -3), corner - 3), QPen(ring, 1));
+    }
+}
+
+void SketchMenu::pick(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    // The owner may rebuild its screen, and this box with it, when its value changes.
+    const QPointer<SketchMenu> self(this);
+    if (m_pick)
+        m_pick(index);
+    if (!self)
+        return;
+    refresh();
+    emit picked(index);
+}

@@ -1,0 +1,87 @@
+#include "RenderPreview.h"
+
+#include <QTest>
+
+class TestRenderPreview : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { qunsetenv("KIVVO_WISHES"); }
+
+    void sampleWishes_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // null: unset
+        QTest::addColumn<int>("count");
+        QTest::newRow("unset") << QByteArray() << 5;
+        QTest::newRow("22") << QByteArray("22") << 22;
+        QTest::newRow("1") << QByteArray("1") << 1;
+        QTest::newRow("0") << QByteArray("0") << 5;
+        QTest::newRow("negative") << QByteArray("-3") << 5;
+        QTest::newRow("words") << QByteArray("many") << 5;
+        QTest::newRow("trailing text") << QByteArray("7x") << 5;
+        QTest::newRow("too large") << QByteArray("99999999999999999999") << 5;
+    }
+    void sampleWishes()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, count);
+        if (!value.isNull())
+            qputenv("KIVVO_WISHES", value);
+        const QList<Wish> wishes = RenderPreview::sampleWishes();
+        QCOMPARE(wishes.size(), count);
+        for (const Wish &wish : wishes) {
+            QVERIFY(!wish.rock && !wish.drawingStrokes);
+            QVERIFY(!wish.id.isNull());
+        }
+        if (count == 5 && value != "5") {
+            QCOMPARE(wishes[0].text, QStringLiteral("올해는 마음이 단단해지기"));
+            QCOMPARE(wishes[1].seed, 0.72);
+            QCOMPARE(wishes[4].text, QStringLiteral("더 자주 웃기"));
+            QCOMPARE(wishes[4].seed, 0.3);
+        }
+    }
+
+    void numberedWishesRepeatTextsAndSpreadSeeds()
+    {
+        qputenv("KIVVO_WISHES", "22");
+        const QList<Wish> wishes = RenderPreview::sampleWishes();
+        const QList<double> seeds{0, 0.37, 0.74, 0.11, 0.48, 0.85};
+        for (int i = 0; i < seeds.size(); ++i)
+            QCOMPARE(wishes[i].seed, seeds[i]);
+        QCOMPARE(wishes[21].seed, 0.77);
+        QCOMPARE(wishes[5].text, wishes[0].text);
+        QCOMPARE(wishes[21].text, wishes[1].text);
+        QVERIFY(wishes[0].id != wishes[5].id);
+    }
+
+    void sampleDrawingsAreJudged()
+    {
+        const QList<RenderPreview::SampleDrawing> drawings = RenderPreview::sampleDrawings();
+        QCOMPARE(drawings.size(), 5);
+        QList<RockDrawing::Kind> kinds;
+        for (const RenderPreview::SampleDrawing &drawing : drawings) {
+            QCOMPARE(drawing.stroke.size(), 64);
+            kinds.append(drawing.result.kind);
+        }
+        // The big ones become rocks; the thin tall and the flat wide ones cannot hold the eyes.
+        using Kind = RockDrawing::Kind;
+        QCOMPARE(kinds, (QList<Kind>{Kind::rock, Kind::rock, Kind::rock, Kind::tooTight, Kind::tooTight}));
+    }
+
+    void sheetsHaveTheirSizes()
+    {
+        const QList<RenderPreview::Sheet> sheets = RenderPreview::renderSheets();
+        QStringList names;
+        for (const RenderPreview::Sheet &sheet : sheets) {
+            names.append(sheet.name);
+            const QImage image = RenderPreview::renderSheet(sheet.name, 2);
+            QCOMPARE(image.size(), (sheet.size * 2).toSize());
+        }
+        QCOMPARE(names, QStringList({"04-menubar-icon", "05-colors", "06-expressions", "07-drawn-shapes"}));
+        QCOMPARE(sheets.last().size, QSizeF(224 * 5, 224));
+        QVERIFY(RenderPreview::renderSheet("nope").isNull());
+    }
+};
+
+QTEST_MAIN(TestRenderPreview)
+#include "tst_renderpreview.moc"
