@@ -119,6 +119,37 @@ private slots:
         spring.setValue(0);
     }
 
+    // The textbook closed forms from rest, 0 towards 100, as a second, analytic reference.
+    void springMatchesClosedForm_data()
+    {
+        QTest::addColumn<double>("zeta");
+        QTest::addColumn<double>("time");
+        for (double zeta : {0.78, 1.0})
+            for (double time : {0.05, 0.2, 0.5})
+                QTest::addRow("zeta %g t %g", zeta, time) << zeta << time;
+    }
+    void springMatchesClosedForm()
+    {
+        QFETCH(double, zeta);
+        QFETCH(double, time);
+        const double response = 0.42;
+        const double w0 = 2 * std::numbers::pi / response;
+        double expected = 0;
+        if (zeta < 1) {
+            const double wd = w0 * std::sqrt(1 - zeta * zeta);
+            expected = 100 - 100 * std::exp(-zeta * w0 * time) *
+                                 (std::cos(wd * time) + zeta * w0 / wd * std::sin(wd * time));
+        } else {
+            expected = 100 - 100 * std::exp(-w0 * time) * (1 + w0 * time);
+        }
+        SpringAnimation<double> spring(0.0);
+        spring.animateTo(100.0, Spring{response, zeta});
+        runFrames(time);
+        QVERIFY2(std::abs(spring.value() - expected) < 1e-6,
+                 qPrintable(QString("x %1, expected %2").arg(spring.value()).arg(expected)));
+        spring.setValue(0);
+    }
+
     void springConstants()
     {
         const Spring spring{0.42, 0.78};
