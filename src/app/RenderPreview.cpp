@@ -1,17 +1,24 @@
 #include "RenderPreview.h"
 
+#include "AnimationClock.h"
+#include "PanelMetrics.h"
+#include "PreviewStores.h"
 #include "RockAsset.h"
 #include "RockColorLook.h"
 #include "RockImage.h"
+#include "RootView.h"
 #include "Theme.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
+#include <QScreen>
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 using namespace Qt::Literals::StringLiterals;
@@ -162,6 +169,13 @@ void paintDrawnShapes(QPainter &painter, const QSizeF &)
     }
 }
 
+/// The panel's first screen for a newcomer.
+void paintOnboarding(QPainter &painter, const QSizeF &size)
+{
+    const auto store = PreviewStores::make(PreviewStores::Kind::fresh, {}, {});
+    painter.drawImage(QRectF(QPointF(), size), capture(*store, size, painter.device()->devicePixelRatioF()));
+}
+
 using SheetPainter = void (*)(QPainter &, const QSizeF &);
 
 struct SheetEntry {
@@ -173,6 +187,7 @@ struct SheetEntry {
 const QList<SheetEntry> &sheetEntries()
 {
     static const QList<SheetEntry> entries{
+        {"01-onboarding-draw", {PanelMetrics::width, PanelMetrics::shortHeight}, paintOnboarding},
         {"04-menubar-icon", {44, 44}, paintMenuBarIcon},
         {"05-colors", {608, 152}, paintColors},
         {"06-expressions", {552, 184}, paintExpressions},
@@ -247,6 +262,152 @@ int renderAll(const QString &folder)
     for (const Sheet &sheet : renderSheets())
         written += renderSheet(sheet.name).save(QDir(folder).filePath(sheet.name + u".png"_s)) ? 1 : 0;
     return written;
+}
+
+namespace {
+
+/// Sets a shot's variables for as long as it lives, then removes them again.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(const QList<std::pair<QByteArray, QByteArray>> &variables)
+        : m_variables(variables)
+    {
+        for (const auto &[name, value] : m_variables)
+            qputenv(name.constData(), value);
+    }
+    ~ScopedEnvironment()
+    {
+        for (const auto &[name, value] : m_variables)
+            qunsetenv(name.constData());
+    }
+
+private:
+    QList<std::pair<QByteArray, QByteArray>> m_variables;
+};
+
+/// Jumps every animation to its end while a capture is made, so screens are captured settled.
+class SettledAnimations {
+public:
+    SettledAnimations() : m_was(AnimationClock::instance().jumpsToEnd())
+    {
+        AnimationClock::instance().setJumpToEnd(true);
+    }
+    ~SettledAnimations() { AnimationClock::instance().setJumpToEnd(m_was); }
+
+private:
+    bool m_was;
+};
+
+double shortHeight()
+{
+    return PanelMetrics::shortHeight;
+}
+
+double tallHeight()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return PanelMetrics::tallContentHeight(
+        screen ? std::optional(double(screen->availableGeometry().height())) : std::nullopt);
+}
+
+/// The screens that exist so far; the others are skipped and named on standard error.
+bool screenBuilt(const QString &name)
+{
+    static const QStringList built{u"01-onboarding-draw"_s, u"02-onboarding-drawn"_s,
+                                   u"03-onboarding-blank"_s, u"04-onboarding-choose"_s};
+    return built.contains(name);
+}
+
+} // namespace
+
+QList<Shot> shots()
+{
+    using Kind = PreviewStores::Kind;
+    const QList<Wish> wishes = sampleWishes();
+    const CustomRockShape shape = sampleShape();
+    const auto store = [=](Kind kind) { return [=] { return PreviewStores::make(kind, wishes, shape); }; };
+    const auto tallTower = [=] { return PreviewStores::make(Kind::tallTower, sampleWishes(), shape); };
+    const QByteArray screen = "KIVVO_SCREEN";
+    QList<Shot> list{
+        {u"01-onboarding-draw"_s, {}, shortHeight, store(Kind::fresh)},
+        {u"02-onboarding-drawn"_s, {{"KIVVO_DRAWN", "1"}}, shortHeight, store(Kind::fresh)},
+        {u"03-onboarding-blank"_s, {{"KIVVO_BLANK", "1"}}, shortHeight, store(Kind::fresh)},
+        {u"04-onboarding-choose"_s, {}, shortHeight, store(Kind::choose)},
+        {u"05-talk"_s, {{screen, "talk"}}, shortHeight, store(Kind::sample)},
+        {u"06-talk-drawing"_s,
+         {{screen, "talk"}, {"KIVVO_TALK", "drawing"}},
+         shortHeight,
+         store(Kind::sample)},
+        {u"07-tower-empty"_s, {{screen, "tower"}}, shortHeight, store(Kind::emptyTower)},
+        {u"08-tower"_s, {{screen, "tower"}}, shortHeight, store(Kind::sample)},
+        {u"09-tower-selected"_s,
+         {{screen, "tower"}, {"KIVVO_SELECT", "1"}},
+         shortHeight,
+         store(Kind::sample)},
+        {u"10-tower-tall"_s, {{screen, "tower"}, {"KIVVO_WISHES", "22"}}, tallHeight, tallTower},
+        {u"11-customize"_s, {{screen, "customize"}}, shortHeight, store(Kind::sample)},
+        {u"12-customize-redraw"_s, {{screen, "redraw"}}, shortHeight, store(Kind::sample)},
+        {u"13-customize-redrawn"_s,
+         {{screen, "redraw"}, {"KIVVO_DRAWN", "1"}},
+         shortHeight,
+         store(Kind::sample)},
+        {u"14-settings"_s, {{screen, "settings"}}, shortHeight, store(Kind::sample)},
+    };
+    for (Shot &shot : list)
+        shot.available = screenBuilt(shot.name);
+    return list;
+}
+
+QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio)
+{
+    SettledAnimations settled;
+    RootView view(&state);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.resize(size.toSize());
+    view.show();
+    QCoreApplication::processEvents();
+    QImage image((size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Theme::bg);
+    view.render(&image);
+    return image;
+}
+
+int shootAll(const QString &folder)
+{
+    QDir().mkpath(folder);
+    QStringList skipped;
+    int shot = 0;
+    for (const Shot &entry : shots()) {
+        if (!entry.available) {
+            skipped.append(entry.name);
+            continue;
+        }
+        ScopedEnvironment environment(entry.env);
+        const std::unique_ptr<AppState> state = entry.makeState();
+        capture(*state, QSizeF(PanelMetrics::width, entry.height()))
+            .save(QDir(folder).filePath(entry.name + u".png"_s));
+        ++shot;
+    }
+    std::fprintf(stderr, "shot %d screens to %s\n", shot, folder.toUtf8().constData());
+    if (!skipped.isEmpty())
+        std::fprintf(stderr, "skipped, their screens are not built yet: %s\n",
+                     skipped.join(u", "_s).toUtf8().constData());
+    return shot;
+}
+
+int runDebugWindow()
+{
+    const auto state = PreviewStores::make(PreviewStores::windowKind(), sampleWishes(), sampleShape());
+    RootView view(state.get());
+    view.setWindowTitle(u"키보 미리보기"_s);
+    view.resize(int(PanelMetrics::width), int(PanelMetrics::shortHeight));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        view.move(screen->availableGeometry().center() - view.rect().center());
+    view.show();
+    view.raise();
+    view.activateWindow();
+    return QApplication::exec();
 }
 
 } // namespace RenderPreview

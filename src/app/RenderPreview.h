@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppState.h"
 #include "CustomRockShape.h"
 #include "PreviewSwitches.h"
 #include "Wish.h"
@@ -7,6 +8,9 @@
 #include <QList>
 #include <QPointF>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 /// The developer tool that renders the program's looks with fixed sample data into PNG files.
 namespace RenderPreview {
@@ -34,5 +38,22 @@ QImage renderSheet(const QString &name, qreal devicePixelRatio = 2);
 /// Writes every sheet as FOLDER/name.png at scale 2; write errors are ignored. Returns how many
 /// files were written.
 int renderAll(const QString &folder);
+
+/// One screen of the panel to capture.
+struct Shot {
+    QString name;                                         ///< also the file name without extension
+    QList<std::pair<QByteArray, QByteArray>> env;         ///< set only while the shot is made
+    std::function<double()> height;                       ///< content height; the width is always 320
+    std::function<std::unique_ptr<AppState>()> makeState; ///< called after `env` is set
+    bool available = true;                                ///< false while its screen is not built yet
+};
+/// Every shot, in order; sample wishes and shape are made now, once.
+QList<Shot> shots();
+/// The panel's root view over `state`, settled, at the given size and pixel ratio.
+QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio = 2);
+/// Writes every available shot as FOLDER/name.png and the summary line; returns how many were shot.
+int shootAll(const QString &folder);
+/// Opens the panel's content in an ordinary window and runs the event loop until it closes.
+int runDebugWindow();
 
 } // namespace RenderPreview

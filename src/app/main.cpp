@@ -50,9 +50,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "rendered to %s\n", choice.folder.toUtf8().constData());
         return 0;
     case EntryChoice::Mode::shoot:
-        return notAvailable("shoot mode");
+        Theme::registerFonts();
+        RenderPreview::shootAll(choice.folder);
+        return 0;
     case EntryChoice::Mode::window:
-        return notAvailable("the preview window");
+        Theme::registerFonts();
+        RenderPreview::runDebugWindow();
+        return 0;
     case EntryChoice::Mode::normal:
         return notAvailable("the tray companion");
     }

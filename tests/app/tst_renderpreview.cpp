@@ -1,4 +1,10 @@
+#include "PreviewStores.h"
 #include "RenderPreview.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -77,9 +83,56 @@ private slots:
             const QImage image = RenderPreview::renderSheet(sheet.name, 2);
             QCOMPARE(image.size(), (sheet.size * 2).toSize());
         }
-        QCOMPARE(names, QStringList({"04-menubar-icon", "05-colors", "06-expressions", "07-drawn-shapes"}));
+        QCOMPARE(names, QStringList({"01-onboarding-draw", "04-menubar-icon", "05-colors", "06-expressions",
+                                     "07-drawn-shapes"}));
         QCOMPARE(sheets.last().size, QSizeF(224 * 5, 224));
         QVERIFY(RenderPreview::renderSheet("nope").isNull());
+    }
+
+    void previewStores_data()
+    {
+        using Kind = PreviewStores::Kind;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("onboarded");
+        QTest::addColumn<int>("wishes");
+        QTest::addColumn<bool>("shape");
+        QTest::addColumn<bool>("usesShape");
+        QTest::newRow("fresh") << int(Kind::fresh) << false << 0 << false << false;
+        QTest::newRow("sample") << int(Kind::sample) << true << 5 << true << true;
+        QTest::newRow("choose") << int(Kind::choose) << false << 0 << true << true;
+        QTest::newRow("empty tower") << int(Kind::emptyTower) << true << 0 << true << true;
+        QTest::newRow("tall tower") << int(Kind::tallTower) << true << 5 << true << true;
+        QTest::newRow("default rock") << int(Kind::defaultRock) << true << 5 << true << false;
+        QTest::newRow("character rock") << int(Kind::characterRock) << true << 5 << false << false;
+    }
+    void previewStores()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, onboarded);
+        QFETCH(int, wishes);
+        QFETCH(bool, shape);
+        QFETCH(bool, usesShape);
+        const auto store = PreviewStores::make(PreviewStores::Kind(kind), RenderPreview::sampleWishes(),
+                                               RenderPreview::sampleShape());
+        QCOMPARE(store->hasOnboarded(), onboarded);
+        QCOMPARE(store->wishes().size(), wishes);
+        QCOMPARE(store->customRockShape().has_value(), shape);
+        QCOMPARE(store->usesCustomRock(), usesShape);
+        QCOMPARE(store->isTowerTall(), kind == int(PreviewStores::Kind::tallTower));
+        QCOMPARE(store->fileURL(), QDir(QDir::tempPath()).filePath("kivvo-preview.json"));
+        QCOMPARE(store->idleRockScale(), 1.0);
+    }
+
+    void shootingLeavesNoVariableBehind()
+    {
+        QTemporaryDir folder;
+        const int shot = RenderPreview::shootAll(folder.path());
+        QCOMPARE(shot, 4);
+        for (const QString &name :
+             {"01-onboarding-draw", "02-onboarding-drawn", "03-onboarding-blank", "04-onboarding-choose"})
+            QCOMPARE(QImageReader(folder.filePath(name + QStringLiteral(".png"))).size(), QSize(640, 940));
+        for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
+            QVERIFY2(!key.startsWith("KIVVO_"), qPrintable(key));
     }
 };
 

@@ -1,0 +1,55 @@
+#include "RootView.h"
+
+#include "AppState.h"
+#include "OnboardingView.h"
+#include "Theme.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int panelWidth = 320;
+
+} // namespace
+
+RootView::RootView(AppState *state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setFixedWidth(panelWidth);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    showScreen(m_state->hasOnboarded());
+    // The signal comes before the store holds the new value, so the delivered value decides.
+    connect(m_state, &AppState::hasOnboardedChanged, this, &RootView::showScreen);
+}
+
+void RootView::paintEvent(QPaintEvent *)
+{
+    QPainter(this).fillRect(rect(), Theme::bg);
+}
+
+void RootView::showScreen(bool hasOnboarded)
+{
+    if (m_screen && m_showsHome == hasOnboarded)
+        return;
+    if (m_screen) {
+        m_layout->removeWidget(m_screen);
+        m_screen->hide();
+        // Later: the change usually comes from a click inside the screen being replaced.
+        m_screen->deleteLater();
+    }
+    m_showsHome = hasOnboarded;
+    m_screen = hasOnboarded ? makeHome() : new OnboardingView(m_state, this);
+    m_layout->addWidget(m_screen);
+    m_screen->show();
+}
+
+QWidget *RootView::makeHome()
+{
+    // The home screen is not built yet; until it is, an onboarded user sees the bare background.
+    auto *home = new QWidget(this);
+    home->setObjectName(QStringLiteral("home"));
+    return home;
+}
