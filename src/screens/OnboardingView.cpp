@@ -143,8 +143,8 @@ OnboardingView::OnboardingView(AppState *state, QWidget *parent)
     m_selection[slotIndex(m_selectedRock)].setValue(1);
     m_wobbleAngle.setValue(wobbleRest);
     for (auto &selection : m_selection)
-        connect(&selection, &Animation::changed, this, qOverload<>(&QWidget::update));
-    connect(&m_wobbleAngle, &Animation::changed, this, qOverload<>(&QWidget::update));
+        connect(&selection, &Animation::changed, this, &OnboardingView::updateChoices);
+    connect(&m_wobbleAngle, &Animation::changed, this, &OnboardingView::updateChoices);
     // The drawn rock's slot shows whatever the store holds now.
     connect(m_state, &AppState::customRockShapeChanged, this, qOverload<>(&QWidget::update));
 }
@@ -467,6 +467,15 @@ QRectF OnboardingView::rockSquare(RockChoice choice) const
     const QWidget *slot = m_slots[slotIndex(choice)];
     const QRectF area(slot->mapTo(this, QPoint(0, 0)), slot->size());
     return QRectF(area.center().x() - rockSide / 2, area.center().y() - rockSide / 2, rockSide, rockSide);
+}
+
+void OnboardingView::updateChoices()
+{
+    // The rocking runs for as long as the choice is shown: repaint only the two rocks, grown by what
+    // the 1.12 scale and the 4 degree turn add to their square, and a little for antialiasing.
+    constexpr double reach = rockSide * 0.12 + 4;
+    const QRectF both = rockSquare(RockChoice::zezedidIvave) | rockSquare(RockChoice::custom);
+    update(both.adjusted(-reach, -reach, reach, reach).toAlignedRect());
 }
 
 QString OnboardingView::title() const

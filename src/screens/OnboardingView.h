@@ -104,6 +104,8 @@ private:
     /// Where the rock of `choice` sits, in this view's coordinates, before scaling and tilt.
     QRectF rockSquare(RockChoice choice) const;
     void paintChoice(QPainter &painter, RockChoice choice) const;
+    /// Repaints the area the two rocks of the choice can cover.
+    void updateChoices();
     /// How selected the rock of `choice` looks, 0 to 1 (a spring may overshoot a little).
     double selectedness(RockChoice choice) const;
 

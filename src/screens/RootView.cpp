@@ -2,20 +2,15 @@
 
 #include "AppState.h"
 #include "OnboardingView.h"
+#include "PanelMetrics.h"
 #include "Theme.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int panelWidth = 320;
-
-} // namespace
-
 RootView::RootView(AppState *state, QWidget *parent) : QWidget(parent), m_state(state)
 {
-    setFixedWidth(panelWidth);
+    setFixedWidth(int(PanelMetrics::width));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
