@@ -26,3 +26,8 @@ EntryChoice EntryChoice::choose(const QStringList &arguments, bool hasWindowVari
         return {Mode::window, {}};
     return {Mode::normal, {}};
 }
+
+bool EntryChoice::prefersX11(bool hasWaylandDisplay, bool hasX11Display, bool hasPlatformChoice)
+{
+    return hasWaylandDisplay && hasX11Display && !hasPlatformChoice;
+}

@@ -18,4 +18,9 @@ struct EntryChoice {
     /// when it is itself a switch; a switch last on the line writes into `temporaryFolder`.
     static EntryChoice choose(const QStringList &arguments, bool hasWindowVariable,
                               const QString &temporaryFolder);
+
+    /// Whether the companion should run through XWayland: Wayland gives no global pointer position
+    /// and cannot place windows, so where an X display is there too it is used, unless the user chose
+    /// a platform.
+    static bool prefersX11(bool hasWaylandDisplay, bool hasX11Display, bool hasPlatformChoice);
 };

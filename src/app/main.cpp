@@ -1,11 +1,16 @@
 // The program's entry: the tray companion, or one of the developer preview modes.
 
+#include "AppDelegate.h"
+#include "AppState.h"
 #include "EntryChoice.h"
 #include "RenderPreview.h"
+#include "SingleInstance.h"
+#include "StatusItem.h"
 #include "Theme.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -28,10 +33,36 @@ void useOffscreenWithoutDisplay()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-int notAvailable(const char *what)
+/// The floating rock needs the global pointer and window placement, which only X11 gives.
+void useX11UnderWayland()
 {
-    std::fprintf(stderr, "kivvo: %s is not available yet in this build\n", what);
-    return 2;
+    if (EntryChoice::prefersX11(qEnvironmentVariableIsSet("WAYLAND_DISPLAY"), qEnvironmentVariableIsSet("DISPLAY"),
+                                qEnvironmentVariableIsSet("QT_QPA_PLATFORM")))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+/// The tray companion, until the user quits it.
+int runCompanion(QApplication &app)
+{
+    // Closing the panel must not end the companion; only its quit button does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString file = AppState::defaultFileLocation();
+    SingleInstance instance(file.isEmpty() ? QString() : QFileInfo(file).absolutePath());
+    if (instance.role() == SingleInstance::Role::second) {
+        // The first companion owns the file: show its panel and leave without reading or writing.
+        instance.askFirstToShow();
+        return 0;
+    }
+    instance.listen();
+    AppDelegate delegate(std::make_unique<AppState>(file), AppDelegate::desktopParts());
+    QObject::connect(&instance, &SingleInstance::showRequested, &delegate, &AppDelegate::showPanel);
+    // Some tray hosts keep a ghost of an icon that was not taken away.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] {
+        if (delegate.statusItem())
+            delegate.statusItem()->hide();
+    });
+    delegate.launch();
+    return QApplication::exec();
 }
 
 } // namespace
@@ -42,7 +73,10 @@ int main(int argc, char **argv)
         argumentsOf(argc, argv), qEnvironmentVariableIsSet("KIVVO_WINDOW"), QDir::tempPath());
     if (choice.mode == EntryChoice::Mode::render || choice.mode == EntryChoice::Mode::shoot)
         useOffscreenWithoutDisplay();
+    if (choice.mode == EntryChoice::Mode::normal)
+        useX11UnderWayland();
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("kivvo"));
     switch (choice.mode) {
     case EntryChoice::Mode::render:
         Theme::registerFonts();
@@ -58,7 +92,7 @@ int main(int argc, char **argv)
         RenderPreview::runDebugWindow();
         return 0;
     case EntryChoice::Mode::normal:
-        return notAvailable("the tray companion");
+        return runCompanion(app);
     }
     return 0;
 }

@@ -19,7 +19,7 @@ AppState::AppState(const QString &filePath, QObject *parent) : QObject(parent), 
 }
 
 AppState::AppState(const QString &filePath, const SaveData &values, QObject *parent)
-    : QObject(parent), m_file(filePath)
+    : QObject(parent), m_file(filePath, SaveFile::Target::ownPlainFile)
 {
     m_file.createFolder();
     m_isLoading = true;

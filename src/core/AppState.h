@@ -30,7 +30,8 @@ public:
     /// A store on the given save file, created and loaded the normal way.
     explicit AppState(const QString &filePath, QObject *parent = nullptr);
     /// A preview store: reads no file, takes the given values without saving, saves later changes to
-    /// `filePath`.
+    /// `filePath`, which may lie in a shared folder: it never writes through a symlink or into another
+    /// user's file there, and then keeps its changes in memory.
     AppState(const QString &filePath, const SaveData &values, QObject *parent = nullptr);
 
     /// Where the normal store keeps its file; empty when the platform names no data folder.

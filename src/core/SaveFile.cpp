@@ -5,13 +5,18 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // Wishes are private: only the owner may read the folder and the file.
 constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions privateFolder = privateFile | QFileDevice::ExeOwner;
 } // namespace
 
-SaveFile::SaveFile(QString path) : m_path(std::move(path)) {}
+SaveFile::SaveFile(QString path, Target target) : m_path(std::move(path)), m_target(target) {}
 
 void SaveFile::createFolder() const
 {
@@ -56,8 +61,21 @@ std::optional<QString> SaveFile::setAside(const QDateTime &now) const
     return std::nullopt;
 }
 
+bool SaveFile::mayReplaceTarget() const
+{
+    if (m_target == Target::any)
+        return true;
+    // In a folder others can write to, a planted symlink would redirect the write to its target.
+    struct stat status {};
+    if (::lstat(QFile::encodeName(m_path).constData(), &status) != 0)
+        return errno == ENOENT;
+    return S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
+}
+
 bool SaveFile::write(const QByteArray &bytes) const
 {
+    if (!mayReplaceTarget())
+        return false;
     QSaveFile file(m_path);
     // Unbuffered: a buffered QSaveFile loses the error of its final flush and commits a cut file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

@@ -9,8 +9,14 @@
 /// The file system side of the save file: private, never half-written, never thrown away.
 class SaveFile {
 public:
+    /// Who may stand at the path before a write replaces it.
+    enum class Target {
+        any,          ///< the user's own file: a symlink there is the user's choice and is followed
+        ownPlainFile, ///< a shared folder: only a plain file of this user, never through a symlink
+    };
+
     /// A save file at `path`; nothing is touched yet.
-    explicit SaveFile(QString path);
+    explicit SaveFile(QString path, Target target = Target::any);
 
     /// Where the file lives.
     const QString &path() const { return m_path; }
@@ -31,9 +37,13 @@ public:
     std::optional<QString> setAside(const QDateTime &now) const;
 
     /// Replaces the file with `bytes` through a temporary file and a rename, readable and writable by
-    /// the owner only. On failure the previous file is left whole.
+    /// the owner only. On failure the previous file is left whole. Refuses a target it may not replace.
     bool write(const QByteArray &bytes) const;
+
+    /// Whether what stands at the path (if anything) may be replaced.
+    bool mayReplaceTarget() const;
 
 private:
     QString m_path;
+    Target m_target;
 };

@@ -1,5 +1,7 @@
 #include "OnboardingView.h"
 
+#include "Footer.h"
+
 #include "AppState.h"
 #include "CustomRockView.h"
 #include "PreviewSwitches.h"
@@ -30,8 +32,6 @@ const QString aroundFaceHint = u"표정 둘레를 한 바퀴 그려줘."_s;
 const QString likeItHint = u"마음에 들어?"_s;
 
 constexpr double sidePadding = 24;
-constexpr int footerHeight = 36;
-constexpr int footerPadding = 16;
 constexpr int titleHeight = 30;
 constexpr int canvasSide = 224;
 constexpr int hintHeight = 16;
@@ -75,17 +75,6 @@ QLabel *makeLabel(const QString &text, const QFont &font, const QColor &colour, 
     label->setPalette(palette);
     label->setAlignment(Qt::AlignCenter);
     return label;
-}
-
-/// A text with no box around it, like a link.
-SketchButton *makeTextButton(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
-{
-    SketchButton::Style style;
-    // Taller than the text, so the small word is easy to hit; the sides stay flush with the text.
-    style.padding = QMarginsF(0, 8, 0, 8);
-    style.fill = Qt::transparent;
-    style.text = colour;
-    return new SketchButton(text, font, style, parent);
 }
 
 /// What `widget` and its children paint, on a transparent ground.
@@ -258,15 +247,7 @@ QWidget *OnboardingView::makeChooseStep()
 
 QWidget *OnboardingView::makeFooter()
 {
-    auto *footer = new QWidget(this);
-    footer->setFixedHeight(footerHeight);
-    auto *row = new QHBoxLayout(footer);
-    row->setContentsMargins(footerPadding, 0, footerPadding, 0);
-    SketchButton *quit = makeTextButton(u"종료"_s, Theme::handwriting(11), Theme::inkSoft, footer);
-    connect(quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit);
-    row->addStretch(1);
-    row->addWidget(quit, 0, Qt::AlignVCenter);
-    return footer;
+    return Footer::makeQuitFooter(this);
 }
 
 QWidget *OnboardingView::choiceSlot(RockChoice choice) const

@@ -1,6 +1,7 @@
 #include "RootView.h"
 
 #include "AppState.h"
+#include "Footer.h"
 #include "OnboardingView.h"
 #include "PanelMetrics.h"
 #include "Theme.h"
@@ -43,8 +44,13 @@ void RootView::showScreen(bool hasOnboarded)
 
 QWidget *RootView::makeHome()
 {
-    // The home screen is not built yet; until it is, an onboarded user sees the bare background.
+    // The home screen's place: until its tabs come, an onboarded user sees the background and the
+    // footer, so the companion can always be quit from its panel.
     auto *home = new QWidget(this);
     home->setObjectName(QStringLiteral("home"));
+    auto *column = new QVBoxLayout(home);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addStretch(1);
+    column->addWidget(Footer::makeQuitFooter(home));
     return home;
 }

@@ -1,0 +1,197 @@
+#include "AppDelegate.h"
+
+#include "AppState.h"
+#include "IdleRockController.h"
+#include "PanelMetrics.h"
+#include "PanelPlacement.h"
+#include "PanelWindow.h"
+#include "ScreenCoordinates.h"
+#include "StatusItem.h"
+#include "Theme.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+AppDelegate::Parts AppDelegate::desktopParts()
+{
+    auto desktop = std::make_shared<QtDesktop>();
+    return {desktop, [] { return std::make_unique<TrayStatusItem>(); },
+            [desktop](AppState *state) { return std::make_unique<IdleRockController>(state, desktop); },
+            &TrayStatusItem::isTrayAvailable};
+}
+
+AppDelegate::AppDelegate(std::unique_ptr<AppState> state, Parts parts, QObject *parent)
+    : QObject(parent), m_state(std::move(state)), m_parts(std::move(parts))
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::launch()
+{
+    Theme::registerFonts();
+    m_statusItem = m_parts.makeStatusItem();
+    m_statusItem->setAppearance(m_state->appearance());
+    connect(m_statusItem.get(), &StatusItem::clicked, this, [this] {
+        // The pointer is on the icon now; it anchors the panel when the tray host hides the icon's place.
+        m_pointerAtClick = m_parts.desktop->pointer();
+        togglePanel();
+    });
+    m_idleRock = m_parts.makeIdleRock(m_state.get());
+    if (m_state->isIdleRockEnabled())
+        m_idleRock->showRock(m_parts.desktop->pointer());
+    subscribe();
+    // Without a tray host the icon cannot be seen: show the panel once so the user can reach it.
+    if (!m_parts.isTrayAvailable())
+        showPanel();
+}
+
+RockAppearance AppDelegate::LookFields::appearance() const
+{
+    return {character, color, expression, usesCustomRock ? shape : std::nullopt};
+}
+
+void AppDelegate::subscribe()
+{
+    AppState *s = m_state.get();
+    m_look = {s->selectedCharacter(), s->rockColor(), s->usesCustomRock(), s->customRockShape(),
+              s->rockExpression()};
+    connect(s, &AppState::selectedCharacterChanged, this, [this](KivvoCharacter v) {
+        m_look.character = v;
+        followLook();
+    });
+    connect(s, &AppState::rockColorChanged, this, [this](RockColor v) {
+        m_look.color = v;
+        followLook();
+    });
+    connect(s, &AppState::usesCustomRockChanged, this, [this](bool v) {
+        m_look.usesCustomRock = v;
+        followLook();
+    });
+    connect(s, &AppState::customRockShapeChanged, this, [this](const std::optional<CustomRockShape> &v) {
+        m_look.shape = v;
+        followLook();
+    });
+    connect(s, &AppState::rockExpressionChanged, this, [this](RockExpression v) {
+        m_look.expression = v;
+        followLook();
+    });
+    followLook(); // the first look passes at once, as a subscription's first value does
+
+    connect(s, &AppState::isPanelTallChanged, this, &AppDelegate::followHeight);
+    followHeight(s->isPanelTall());
+
+    m_lastIdleRock = s->isIdleRockEnabled(); // the value at subscription is skipped
+    connect(s, &AppState::isIdleRockEnabledChanged, this, &AppDelegate::followIdleRock);
+}
+
+void AppDelegate::followLook()
+{
+    const RockAppearance look = m_look.appearance();
+    if (m_lastLook == look)
+        return;
+    m_lastLook = look;
+    if (m_statusItem)
+        m_statusItem->setAppearance(look);
+}
+
+void AppDelegate::followHeight(bool tall)
+{
+    if (m_lastTall == tall)
+        return;
+    m_lastTall = tall;
+    applyHeight(tall);
+}
+
+void AppDelegate::followIdleRock(bool enabled)
+{
+    if (m_lastIdleRock == enabled)
+        return;
+    m_lastIdleRock = enabled;
+    if (enabled)
+        m_idleRock->showRock(m_parts.desktop->pointer());
+    else
+        m_idleRock->hideRock();
+}
+
+void AppDelegate::makePanel()
+{
+    m_panel = std::make_unique<PanelWindow>(m_state.get());
+    // Once the window manager has framed the panel its chrome is known: place it again with it.
+    connect(m_panel.get(), &PanelWindow::chromeChanged, this, [this] { applyHeight(m_state->isPanelTall()); });
+}
+
+void AppDelegate::togglePanel()
+{
+    if (m_panel && m_panel->isVisible()) {
+        if (m_panel->isInSight()) {
+            m_panel->hide();
+            return;
+        }
+        // Shown but out of sight (another workspace, covered): map it again here, in front.
+        m_panel->hide();
+    }
+    showPanel();
+}
+
+void AppDelegate::showPanel()
+{
+    if (!m_panel)
+        makePanel();
+    applyHeight(m_state->isPanelTall());
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+    // One "above" layer on X11: the last raised wins, and the rock floats above the panel.
+    if (m_idleRock)
+        m_idleRock->raise();
+}
+
+std::optional<QRect> AppDelegate::panelFrame(bool tall) const
+{
+    const double primaryHeight = m_parts.desktop->primaryHeight();
+    const QRectF icon = m_statusItem ? m_statusItem->geometry() : QRectF();
+    const QRectF iconUp = icon.isEmpty() ? QRectF() : ScreenCoordinates::flipped(icon, primaryHeight);
+    const std::optional<QRectF> item = PanelPlacement::anchorRect(iconUp, m_pointerAtClick);
+    if (!item)
+        return std::nullopt;
+    const std::optional<DesktopScreen> screen = m_parts.desktop->screenAt(item->center());
+    if (!screen)
+        return std::nullopt;
+    const double chrome = m_panel ? m_panel->chrome() : 0;
+    const QRectF frame = PanelPlacement::panelFrame({*item, screen->visibleFrame}, chrome, tall);
+    return PanelPlacement::integral(ScreenCoordinates::flipped(frame, primaryHeight));
+}
+
+void AppDelegate::applyHeight(bool tall)
+{
+    if (!m_panel)
+        return;
+    const std::optional<QRect> frame = panelFrame(tall);
+    if (!frame) {
+        centrePanel();
+        return;
+    }
+    setPanelFrame(*frame);
+}
+
+void AppDelegate::setPanelFrame(const QRect &frame)
+{
+    // Set only on a real change (both sides are whole points), or every show would flicker. Side
+    // borders, if any, widen the frame but not the content.
+    const QSize content(int(PanelMetrics::width), frame.height() - m_panel->chrome());
+    if (m_panel->frameGeometry().topLeft() != frame.topLeft())
+        m_panel->move(frame.topLeft()); // a top-level widget's position is its frame's
+    if (m_panel->size() != content)
+        m_panel->resize(content);
+}
+
+void AppDelegate::centrePanel()
+{
+    const QScreen *screen = m_panel->screen() ? m_panel->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = m_panel->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    m_panel->move(frame.topLeft());
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "CustomRockShape.h"
+#include "Desktop.h"
+#include "KivvoCharacter.h"
+#include "RockAppearance.h"
+#include "RockColor.h"
+#include "RockExpression.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QRect>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppState;
+class IdleRock;
+class PanelWindow;
+class StatusItem;
+
+/// The tray companion: owns the store, the tray icon, the panel and the floating rock, and keeps them
+/// in step with the store. Subscriptions, made in this order at launch: the icon follows the rock's
+/// look, the panel's height follows `isPanelTall`, the floating rock follows `isIdleRockEnabled`.
+/// Each handler acts on the value the store delivers, since the store signals before it holds it.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    /// How the delegate makes its parts; tests replace them.
+    struct Parts {
+        std::shared_ptr<const Desktop> desktop;
+        std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+        std::function<std::unique_ptr<IdleRock>(AppState *)> makeIdleRock;
+        /// Whether a tray host shows the icon; without one the panel is shown once at launch.
+        std::function<bool()> isTrayAvailable;
+    };
+    /// The parts on a real desktop.
+    static Parts desktopParts();
+
+    /// Takes the (already loaded) store; nothing is on screen until `launch`.
+    AppDelegate(std::unique_ptr<AppState> state, Parts parts, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    /// Fonts, tray icon, floating rock and the subscriptions; shows the panel when no tray can.
+    void launch();
+    /// A click on the tray icon: hides a panel in sight, else shows it under the icon and activates it.
+    void togglePanel();
+    /// Shows the panel and activates it, whatever its state (another launch asked for it).
+    void showPanel();
+    /// Gives the panel the frame for `tall`, or centres it when there is none; nothing without a panel.
+    void applyHeight(bool tall);
+    /// The panel's frame for `tall` in Qt's global coordinates, or nothing when the icon and the click
+    /// are unknown.
+    std::optional<QRect> panelFrame(bool tall) const;
+
+    AppState *state() const { return m_state.get(); }
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+    IdleRock *idleRock() const { return m_idleRock.get(); }
+    /// Null until the first click.
+    PanelWindow *panel() const { return m_panel.get(); }
+
+private:
+    void subscribe();
+    void followLook();
+    void followHeight(bool tall);
+    void followIdleRock(bool enabled);
+    void makePanel();
+    void centrePanel();
+    void setPanelFrame(const QRect &frame);
+
+    std::unique_ptr<AppState> m_state;
+    Parts m_parts;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<IdleRock> m_idleRock;
+    std::unique_ptr<PanelWindow> m_panel;
+    std::optional<QPointF> m_pointerAtClick; ///< desktop coordinates; anchors a panel the tray cannot place
+
+    /// The look as delivered so far, field by field.
+    struct LookFields {
+        KivvoCharacter character;
+        RockColor color;
+        bool usesCustomRock;
+        std::optional<CustomRockShape> shape;
+        RockExpression expression;
+        RockAppearance appearance() const;
+    };
+    LookFields m_look{};
+    std::optional<RockAppearance> m_lastLook;
+    std::optional<bool> m_lastTall;
+    std::optional<bool> m_lastIdleRock;
+};

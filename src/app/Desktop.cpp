@@ -1,0 +1,41 @@
+#include "Desktop.h"
+
+#include "ScreenCoordinates.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+DesktopScreen describe(const QScreen *screen, double primaryHeight)
+{
+    return {screen, ScreenCoordinates::flipped(QRectF(screen->geometry()), primaryHeight),
+            ScreenCoordinates::flipped(QRectF(screen->availableGeometry()), primaryHeight),
+            screen->refreshRate()};
+}
+} // namespace
+
+QPointF QtDesktop::pointer() const
+{
+    return ScreenCoordinates::flipped(QPointF(QCursor::pos()), primaryHeight());
+}
+
+std::optional<DesktopScreen> QtDesktop::screenAt(QPointF point) const
+{
+    const double height = primaryHeight();
+    const QPointF qtPoint = ScreenCoordinates::flipped(point, height);
+    const auto screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        if (QRectF(screen->geometry()).contains(qtPoint))
+            return describe(screen, height);
+    }
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        return describe(primary, height);
+    return std::nullopt;
+}
+
+double QtDesktop::primaryHeight() const
+{
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return primary ? primary->geometry().height() : 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+
+#include <optional>
+
+/// One screen as the placement rules see it, in desktop coordinates (y growing upwards).
+struct DesktopScreen {
+    const void *id = nullptr; ///< identifies the screen; equal ids are the same screen
+    QRectF frame;             ///< the whole screen
+    QRectF visibleFrame;      ///< less panels, docks and trays
+    double refreshRate = 0;   ///< as reported; 0 when unknown
+};
+
+/// The pointer and the screens, in desktop coordinates with y growing upwards. The real one asks Qt;
+/// tests give their own.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    /// Where the pointer is now.
+    virtual QPointF pointer() const = 0;
+    /// The first screen whose frame holds the point, else the primary screen; none without screens.
+    virtual std::optional<DesktopScreen> screenAt(QPointF point) const = 0;
+    /// The primary screen's height: the one constant that converts to and from Qt's coordinates.
+    virtual double primaryHeight() const = 0;
+};
+
+/// The desktop as Qt reports it.
+class QtDesktop : public Desktop {
+public:
+    QPointF pointer() const override;
+    std::optional<DesktopScreen> screenAt(QPointF point) const override;
+    double primaryHeight() const override;
+};

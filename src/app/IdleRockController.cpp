@@ -1,0 +1,189 @@
+#include "IdleRockController.h"
+
+#include "AppState.h"
+#include "IdleRockFollow.h"
+#include "IdleRockView.h"
+#include "PointerMotion.h"
+#include "ScreenCoordinates.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// While resting, a slow look at the pointer stands in for motion events where there are none, and
+// backs them up where there are (a warped pointer sends no raw motion).
+constexpr int restPollMs = 200;
+constexpr int restPollWithMotionMs = 1000;
+} // namespace
+
+IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
+                                       QObject *parent)
+    : QObject(parent), m_state(state), m_desktop(std::move(desktop))
+{
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(0));
+    connect(&m_frameTimer, &QTimer::timeout, this, &IdleRockController::frameTick);
+    connect(&m_restTimer, &QTimer::timeout, this, &IdleRockController::restTick);
+    // A new size must be applied even while the rock rests.
+    connect(m_state, &AppState::idleRockScaleChanged, this, [this] {
+        if (m_restTimer.isActive())
+            wake();
+    });
+}
+
+IdleRockController::~IdleRockController() = default;
+
+void IdleRockController::makeView()
+{
+    m_view = std::make_unique<IdleRockView>(m_state, &m_metrics, &m_roll);
+    m_motion = PointerMotion::create(this);
+    if (m_motion)
+        connect(m_motion, &PointerMotion::moved, this, &IdleRockController::wake);
+}
+
+void IdleRockController::showRock(QPointF pointer)
+{
+    if (!m_view)
+        makeView();
+    refreshSizes(pointer);
+    const QPointF origin = IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame());
+    m_currentOrigin = m_targetOrigin = origin;
+    m_hasOrigin = true;
+    m_rollInput.lastRollAngle.reset();
+    setWindowFrame(IdleRockFollow::windowFrame(origin, m_activePanelSize));
+    if (!m_view->isVisible()) {
+        // Without a compositor a translucent window is a black square: cut it to the rock.
+        m_view->setUsesShapeMask(!hasCompositor());
+        m_view->show();
+        m_view->raise();
+    }
+    m_lastPointer.reset();
+    wake();
+}
+
+void IdleRockController::hideRock()
+{
+    stopAll();
+    if (m_view)
+        m_view->hide();
+    m_isInteractionLocked = false;
+    m_hasOrigin = false;
+    m_roll.reset();
+}
+
+void IdleRockController::raise()
+{
+    if (m_view && m_view->isVisible())
+        m_view->raise();
+}
+
+void IdleRockController::step(double dt)
+{
+    if (!m_view || !m_view->isVisible()) {
+        stopAll();
+        return;
+    }
+    dt = std::max(dt, 1.0 / 240);
+    const QPointF pointer = m_desktop->pointer(); // read once: every rule below sees the same point
+    const QRectF frame = windowFrame();
+    m_isInteractionLocked = IdleRockFollow::lockedAfter(m_isInteractionLocked, frame, pointer);
+    refreshSizes(pointer);
+    if (!m_isInteractionLocked)
+        m_targetOrigin = IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame());
+    m_rollInput.step(m_roll, pointer, frame.center(), m_metrics.rockSize(), dt);
+    advanceOrigin(dt);
+    const bool settled = isSettled(pointer);
+    m_lastPointer = pointer;
+    if (settled)
+        rest();
+}
+
+void IdleRockController::refreshSizes(QPointF pointer)
+{
+    const std::optional<DesktopScreen> screen = m_desktop->screenAt(pointer);
+    const double scale = m_state->idleRockScale();
+    const void *id = screen ? screen->id : nullptr;
+    const void *activeId = m_activeScreen ? m_activeScreen->id : nullptr;
+    if (id == activeId && scale == m_activeScale)
+        return;
+    m_activeScreen = screen;
+    m_activeScale = scale;
+    m_activePanelSize = m_metrics.update(screen ? std::optional(screen->visibleFrame) : std::nullopt, scale);
+    m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(screen ? screen->refreshRate : 0));
+}
+
+std::optional<QRectF> IdleRockController::activeVisibleFrame() const
+{
+    return m_activeScreen ? std::optional(m_activeScreen->visibleFrame) : std::nullopt;
+}
+
+void IdleRockController::advanceOrigin(double dt)
+{
+    if (!m_hasOrigin)
+        return;
+    m_currentOrigin = IdleRockFollow::advanced(m_currentOrigin, m_targetOrigin, dt);
+    const QRect next = IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize);
+    if (next != windowFrame().toRect())
+        setWindowFrame(next);
+}
+
+QRectF IdleRockController::windowFrame() const
+{
+    if (!m_view)
+        return {};
+    return ScreenCoordinates::flipped(QRectF(m_view->geometry()), m_desktop->primaryHeight());
+}
+
+void IdleRockController::setWindowFrame(const QRect &frame)
+{
+    const QRectF qtFrame = ScreenCoordinates::flipped(QRectF(frame), m_desktop->primaryHeight());
+    m_view->setGeometry(qtFrame.toRect());
+}
+
+bool IdleRockController::isSettled(QPointF pointer) const
+{
+    return !m_isInteractionLocked && m_lastPointer == pointer && m_roll.spin() == 0 && m_roll.degrees() == 0 &&
+           IdleRockFollow::hasArrived(m_currentOrigin, m_targetOrigin, m_activePanelSize);
+}
+
+void IdleRockController::wake()
+{
+    if (!m_view || !m_view->isVisible())
+        return;
+    m_restTimer.stop();
+    if (m_motion)
+        m_motion->setListening(false);
+    if (!m_frameTimer.isActive())
+        m_frameTimer.start();
+}
+
+void IdleRockController::rest()
+{
+    m_frameTimer.stop();
+    if (m_motion)
+        m_motion->setListening(true);
+    m_restTimer.start(m_motion ? restPollWithMotionMs : restPollMs);
+}
+
+void IdleRockController::stopAll()
+{
+    m_frameTimer.stop();
+    m_restTimer.stop();
+    if (m_motion)
+        m_motion->setListening(false);
+}
+
+void IdleRockController::frameTick()
+{
+    step(IdleRockFollow::frameTime(m_frameTimer.interval()));
+}
+
+void IdleRockController::restTick()
+{
+    if (!m_view || !m_view->isVisible()) {
+        stopAll();
+        return;
+    }
+    if (m_desktop->pointer() != m_lastPointer)
+        wake();
+}

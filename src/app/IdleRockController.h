@@ -1,0 +1,106 @@
+#pragma once
+
+#include "Desktop.h"
+#include "IdleRockMetrics.h"
+#include "IdleRockRoll.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class AppState;
+class IdleRockView;
+class PointerMotion;
+
+/// What the application shell asks of the floating rock; tests stand in for it.
+class IdleRock {
+public:
+    virtual ~IdleRock() = default;
+    /// Places the rock beside `pointer` (desktop coordinates, y up) at once and keeps it following.
+    virtual void showRock(QPointF pointer) = 0;
+    /// Takes the rock off the screen and stands it upright for next time.
+    virtual void hideRock() = 0;
+    /// Puts the rock above other always-on-top windows (the panel).
+    virtual void raise() {}
+};
+
+/// The floating rock that trails the pointer, hops away from screen edges, stops when the pointer
+/// reaches it and spins when the pointer circles it. A frame timer drives it while anything moves;
+/// once everything has settled it rests and wakes on pointer motion, so a still desktop costs nothing.
+class IdleRockController : public QObject, public IdleRock {
+    Q_OBJECT
+
+public:
+    /// A controller over the store; the window is made on the first show.
+    explicit IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
+                                QObject *parent = nullptr);
+    ~IdleRockController() override;
+
+    void showRock(QPointF pointer) override;
+    void hideRock() override;
+    void raise() override;
+    /// One frame of dt seconds (raised to 1/240): lock, sizes, target, roll, then the approach.
+    void step(double dt);
+
+    /// The rock's sizes.
+    const IdleRockMetrics &metrics() const { return m_metrics; }
+    /// The rock's rotation.
+    const IdleRockRoll &roll() const { return m_roll; }
+    /// The window; null before the first show.
+    IdleRockView *view() const { return m_view.get(); }
+    /// True while the pointer is at the rock and it has stopped following.
+    bool isInteractionLocked() const { return m_isInteractionLocked; }
+    /// True once a show has placed the rock.
+    bool hasOrigin() const { return m_hasOrigin; }
+    /// The window's bottom-left corner as it moves, not rounded.
+    QPointF currentOrigin() const { return m_currentOrigin; }
+    /// Where the window is heading.
+    QPointF targetOrigin() const { return m_targetOrigin; }
+    /// The window size in use.
+    QSizeF activePanelSize() const { return m_activePanelSize; }
+    /// The window's frame in desktop coordinates.
+    QRectF windowFrame() const;
+    /// True while the frame timer runs; false at rest and while hidden.
+    bool isRunning() const { return m_frameTimer.isActive(); }
+    /// The frame timer's interval in milliseconds.
+    int frameIntervalMs() const { return m_frameTimer.interval(); }
+
+private:
+    /// Recomputes the sizes when the pointer's screen or the size setting changed since last time.
+    void refreshSizes(QPointF pointer);
+    /// Moves the window when its whole-point frame changes.
+    void advanceOrigin(double dt);
+    void setWindowFrame(const QRect &frame);
+    void makeView();
+    /// Nothing would change in the next frames unless the pointer moves.
+    bool isSettled(QPointF pointer) const;
+    /// Runs frames again (after rest, a new size or a show).
+    void wake();
+    /// Stops the frames and waits for the pointer to move.
+    void rest();
+    void stopAll();
+    void frameTick();
+    void restTick();
+    std::optional<QRectF> activeVisibleFrame() const;
+
+    AppState *m_state;
+    std::shared_ptr<const Desktop> m_desktop;
+    IdleRockMetrics m_metrics;
+    IdleRockRoll m_roll;
+    IdleRockRoll::RollInput m_rollInput; ///< the last pointer angle on the rock
+    std::unique_ptr<IdleRockView> m_view;
+    PointerMotion *m_motion = nullptr; ///< null where the display cannot report motion
+    QTimer m_frameTimer;               ///< stands in for the display link
+    QTimer m_restTimer;                ///< a slow look at the pointer while resting
+    bool m_isInteractionLocked = false;
+    std::optional<DesktopScreen> m_activeScreen; ///< the screen the sizes were computed for
+    QSizeF m_activePanelSize{92, 92};
+    double m_activeScale = 1.0;
+    QPointF m_currentOrigin;
+    QPointF m_targetOrigin;
+    bool m_hasOrigin = false;
+    std::optional<QPointF> m_lastPointer; ///< the pointer of the previous frame
+};

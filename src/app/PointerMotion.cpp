@@ -1,0 +1,135 @@
+#include "PointerMotion.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#ifdef KIVVO_HAS_XCB
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
+
+#include <cstdlib>
+
+struct PointerMotion::X11 {
+    xcb_connection_t *connection = nullptr;
+    xcb_window_t root = 0;
+    uint8_t opcode = 0; ///< the XInput extension's major opcode
+};
+
+namespace {
+xcb_connection_t *applicationConnection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootOf(xcb_connection_t *connection)
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    return screen ? screen->root : 0;
+}
+
+/// Selects (or clears) raw motion of every master device on the root window.
+void selectRawMotion(xcb_connection_t *connection, xcb_window_t root, bool on)
+{
+    struct {
+        xcb_input_event_mask_t head;
+        uint32_t mask;
+    } request{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0u};
+    xcb_input_xi_select_events(connection, root, 1, &request.head);
+    xcb_flush(connection);
+}
+} // namespace
+
+PointerMotion *PointerMotion::create(QObject *parent)
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection)
+        return nullptr;
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_input_id);
+    const xcb_window_t root = rootOf(connection);
+    if (!extension || !extension->present || !root)
+        return nullptr;
+    auto *motion = new PointerMotion(parent);
+    motion->m_x11 = new X11{connection, root, extension->major_opcode};
+    QCoreApplication::instance()->installNativeEventFilter(motion);
+    return motion;
+}
+
+PointerMotion::~PointerMotion()
+{
+    if (m_x11) {
+        setListening(false);
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    delete m_x11;
+}
+
+void PointerMotion::setListening(bool listening)
+{
+    if (!m_x11 || listening == m_listening)
+        return;
+    m_listening = listening;
+    selectRawMotion(m_x11->connection, m_x11->root, listening);
+}
+
+bool PointerMotion::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (!m_listening || eventType != "xcb_generic_event_t")
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if ((event->response_type & 0x7f) != XCB_GE_GENERIC)
+        return false;
+    const auto *generic = static_cast<const xcb_ge_generic_event_t *>(message);
+    if (generic->extension == m_x11->opcode && generic->event_type == XCB_INPUT_RAW_MOTION)
+        emit moved();
+    return false; // others may want it too
+}
+
+bool hasCompositor()
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection)
+        return false;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
+    const QByteArray name = "_NET_WM_CM_S0";
+    auto atomCookie = xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData());
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(connection, atomCookie, nullptr);
+    if (!atom)
+        return false;
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    auto ownerCookie = xcb_get_selection_owner(connection, selection);
+    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(connection, ownerCookie, nullptr);
+    const bool owned = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    return owned;
+}
+
+#else
+
+struct PointerMotion::X11 {};
+
+PointerMotion *PointerMotion::create(QObject *)
+{
+    return nullptr;
+}
+
+PointerMotion::~PointerMotion() = default;
+
+void PointerMotion::setListening(bool) {}
+
+bool PointerMotion::nativeEventFilter(const QByteArray &, void *, qintptr *)
+{
+    return false;
+}
+
+bool hasCompositor()
+{
+    return false;
+}
+
+#endif
+
+PointerMotion::PointerMotion(QObject *parent) : QObject(parent) {}

@@ -1,0 +1,88 @@
+#include "IdleRockFollow.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace IdleRockFollow {
+
+namespace {
+constexpr double unknownRate = 60;
+constexpr double lowestRate = 30;
+constexpr double highestRate = 120;
+constexpr double shortestFrame = 1.0 / 240;
+
+double maxX(const QRectF &r) { return r.x() + r.width(); }
+double maxY(const QRectF &r) { return r.y() + r.height(); }
+} // namespace
+
+double frameRate(double reported)
+{
+    if (!(reported > 0) || !std::isfinite(reported))
+        return unknownRate;
+    return std::clamp(reported, lowestRate, highestRate);
+}
+
+int frameIntervalMs(double rate)
+{
+    return int(std::lround(1000.0 / frameRate(rate)));
+}
+
+double frameTime(int intervalMs)
+{
+    return std::max(intervalMs / 1000.0, shortestFrame);
+}
+
+bool lockedAfter(bool locked, const QRectF &frame, QPointF pointer)
+{
+    // QRectF::contains counts the right and bottom edges in, as a closed rectangle should.
+    if (frame.adjusted(-lockMargin, -lockMargin, lockMargin, lockMargin).contains(pointer))
+        return true;
+    const double dx = releaseShare * frame.width();
+    const double dy = releaseShare * frame.height();
+    if (locked && !frame.adjusted(-dx, -dy, dx, dy).contains(pointer))
+        return false;
+    return locked;
+}
+
+QPointF originNear(QPointF pointer, QSizeF size, std::optional<QRectF> visibleFrame)
+{
+    const double w = size.width();
+    const double h = size.height();
+    double ox = pointer.x() + besideShare * w;
+    double oy = pointer.y() - aboveShare * h - h;
+    if (!visibleFrame)
+        return {ox, oy};
+    const QRectF &v = *visibleFrame;
+    if (pointer.x() + besideShare * w + w > maxX(v))
+        ox = pointer.x() - besideShare * w - w;
+    if (pointer.y() - aboveShare * h - h < v.y())
+        oy = pointer.y() + aboveShare * h;
+    if (ox <= v.x())
+        ox = v.x();
+    ox = std::min(ox, maxX(v) - w);
+    if (oy <= v.y())
+        oy = v.y();
+    oy = std::min(oy, maxY(v) - h);
+    return {ox, oy};
+}
+
+QPointF advanced(QPointF current, QPointF target, double dt)
+{
+    const double k = 1.0 - std::exp(-dt / followResponse);
+    return current + k * (target - current);
+}
+
+QRect windowFrame(QPointF origin, QSizeF size)
+{
+    const auto whole = [](double value) { return int(std::lround(value)); };
+    return {whole(origin.x()), whole(origin.y()), whole(size.width()), whole(size.height())};
+}
+
+bool hasArrived(QPointF current, QPointF target, QSizeF size)
+{
+    const QPointF gap = target - current;
+    return std::abs(gap.x()) < 0.5 && std::abs(gap.y()) < 0.5 &&
+           windowFrame(current, size) == windowFrame(target, size);
+}
+
+} // namespace IdleRockFollow

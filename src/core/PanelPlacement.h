@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+
+#include <optional>
+
+/// Where the panel goes under the tray icon. Every rectangle here is in desktop coordinates with
+/// the origin at the bottom left and y growing upwards; a rectangle's y is its bottom edge.
+namespace PanelPlacement {
+
+/// Between the icon's bottom edge and the panel's top edge.
+inline constexpr double itemGap = 8;
+/// The least distance kept from the visible frame's edges.
+inline constexpr double edgeMargin = 8;
+
+/// What the placement knows about the icon's screen.
+struct Anchor {
+    QRectF item;         ///< the icon's rectangle
+    QRectF visibleFrame; ///< its screen less panels and docks
+};
+
+/// The icon's rectangle when the tray host reports one; else the pointer where the click arrived, as
+/// a 1 x 1 rectangle (StatusNotifier hosts report an empty one); nothing when neither is known.
+std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> pointerAtClick);
+
+/// The content height: short, or tall for this visible frame.
+double contentHeight(const QRectF &visibleFrame, bool tall);
+
+/// The panel's whole frame (window chrome of height `chrome` included): centred under the item,
+/// kept 8 points inside the visible frame's left, right and bottom edges (right wins over left), and
+/// then its top kept 8 points inside the top edge (top wins over bottom, so a short screen or a tray
+/// at the bottom never pushes the title off screen).
+QRectF panelFrame(const Anchor &anchor, double chrome, bool tall);
+
+/// The frame rounded to whole points (halves away from zero), as it is compared and set.
+QRect integral(const QRectF &frame);
+
+} // namespace PanelPlacement

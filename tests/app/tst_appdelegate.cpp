@@ -1,0 +1,216 @@
+#include "AppDelegate.h"
+#include "AppState.h"
+#include "FakeDesktop.h"
+#include "IdleRockController.h"
+#include "PanelWindow.h"
+#include "RootView.h"
+#include "StatusItem.h"
+
+#include <QtTest>
+
+namespace {
+// A 1440 x 900 screen whose tray bar takes the top 24 points (Qt's y 0..24).
+const DesktopScreen screen{screenId(0), QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 876), 60};
+
+struct FakeStatusItem : StatusItem {
+    QList<RockAppearance> looks; ///< every icon set, in order
+    QRectF rect;
+    bool hidden = false;
+    void setAppearance(const RockAppearance &appearance) override { looks.append(appearance); }
+    QRectF geometry() const override { return rect; }
+    void hide() override { hidden = true; }
+};
+
+struct FakeIdleRock : IdleRock {
+    QList<QString> calls; ///< "show x,y" or "hide"
+    void showRock(QPointF p) override { calls.append(QStringLiteral("show %1,%2").arg(p.x()).arg(p.y())); }
+    void hideRock() override { calls.append(QStringLiteral("hide")); }
+};
+
+// Where the frame's top left is and how big the content is: the window manager's side borders may
+// widen the frame, the title bar lengthens it.
+QRect placed(const QWidget *panel)
+{
+    return QRect(panel->frameGeometry().topLeft(), panel->size());
+}
+
+CustomRockShape someShape()
+{
+    CustomRockShape shape;
+    shape.points = {{0.2, 0.2}, {0.8, 0.2}, {0.8, 0.8}, {0.2, 0.8}};
+    return shape;
+}
+} // namespace
+
+class TestAppDelegate : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<FakeDesktop> desktop;
+    FakeStatusItem *item = nullptr;
+    FakeIdleRock *idle = nullptr;
+    bool trayAvailable = true;
+    std::unique_ptr<AppDelegate> delegate;
+
+    void make(SaveData data = {})
+    {
+        AppDelegate::Parts parts{desktop,
+                                 [this] {
+                                     auto made = std::make_unique<FakeStatusItem>();
+                                     item = made.get();
+                                     // Without a tray host there is no icon to measure.
+                                     item->rect = trayAvailable ? QRectF(1000, 5, 22, 22) : QRectF();
+                                     return made;
+                                 },
+                                 [this](AppState *) {
+                                     auto made = std::make_unique<FakeIdleRock>();
+                                     idle = made.get();
+                                     return made;
+                                 },
+                                 [this] { return trayAvailable; }};
+        delegate = std::make_unique<AppDelegate>(std::make_unique<AppState>(QString(), data), parts);
+        delegate->launch();
+    }
+    AppState &store() { return *delegate->state(); }
+
+private slots:
+    void init()
+    {
+        desktop = std::make_shared<FakeDesktop>();
+        desktop->screens = {screen};
+        desktop->pointerAt = {300, 400};
+        trayAvailable = true;
+    }
+    void cleanup() { delegate.reset(); }
+
+    void launchSetsTheIconTwiceAndShowsTheRock()
+    {
+        make();
+        QCOMPARE(item->looks.size(), 2);
+        QCOMPARE(item->looks[0], store().appearance());
+        QCOMPARE(item->looks[1], store().appearance());
+        QCOMPARE(idle->calls, QStringList{"show 300,400"});
+        QVERIFY(!delegate->panel());
+    }
+
+    void aDisabledRockStaysHiddenAtLaunch()
+    {
+        SaveData data;
+        data.isIdleRockEnabled = false;
+        make(data);
+        QVERIFY(idle->calls.isEmpty());
+    }
+
+    void iconFollowsTheDeliveredLook()
+    {
+        make();
+        item->looks.clear();
+        store().setRockColor(RockColor::original); // the same look: no new icon
+        QVERIFY(item->looks.isEmpty());
+        store().setRockExpression(RockExpression::smile);
+        QCOMPARE(item->looks.size(), 1);
+        // Built from the delivered value: the store did not hold it yet when the icon was made.
+        QCOMPARE(item->looks[0].expression, RockExpression::smile);
+        // A stored drawing changes nothing while the ready-made rock is in use...
+        store().setCustomRockShape(someShape());
+        QCOMPARE(item->looks.size(), 1);
+        // ...and shows once it is.
+        store().setUsesCustomRock(true);
+        QCOMPARE(item->looks.size(), 2);
+        QCOMPARE(item->looks[1].customShape, std::optional(someShape()));
+        QCOMPARE(item->looks[1], store().appearance());
+    }
+
+    void rockFollowsTheSetting()
+    {
+        make();
+        idle->calls.clear();
+        store().setIsIdleRockEnabled(true); // the same value again does nothing
+        QVERIFY(idle->calls.isEmpty());
+        store().setIsIdleRockEnabled(false);
+        desktop->pointerAt = {700, 100};
+        store().setIsIdleRockEnabled(true);
+        QCOMPARE(idle->calls, (QStringList{"hide", "show 700,100"}));
+    }
+
+    void heightChangesNeverMakeThePanel()
+    {
+        make();
+        store().setIsPanelTall(true);
+        store().setIsPanelTall(false);
+        QVERIFY(!delegate->panel());
+    }
+
+    void clicksShowHideAndShowTheSamePanel()
+    {
+        make();
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(panel);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->windowTitle(), QStringLiteral("키보"));
+        // Centred under the icon (1011 - 160), its top 8 below the icon's bottom (27 + 8).
+        QCOMPARE(placed(panel), QRect(851, 35, 320, 470));
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        emit item->clicked();
+        QVERIFY(!panel->isVisible());
+        emit item->clicked();
+        QCOMPARE(delegate->panel(), panel);
+        QVERIFY(panel->isVisible());
+    }
+
+    void closingOnlyHides()
+    {
+        make();
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        panel->close();
+        QVERIFY(!panel->isVisible());
+        emit item->clicked();
+        QCOMPARE(delegate->panel(), panel);
+        QVERIFY(panel->isVisible());
+    }
+
+    void tallPanelGrowsDownwards()
+    {
+        make();
+        emit item->clicked();
+        store().setIsPanelTall(true);
+        // Two thirds of the 876-point visible height: 584; the top edge stays put.
+        QCOMPARE(placed(delegate->panel()), QRect(851, 35, 320, 584));
+        store().setIsPanelTall(false);
+        QCOMPARE(placed(delegate->panel()), QRect(851, 35, 320, 470));
+    }
+
+    void anEmptyIconRectAnchorsOnTheClick()
+    {
+        make();
+        item->rect = QRectF(0, 0, 0, 0);
+        desktop->pointerAt = {700.5, 860}; // y up: 40 points below the screen's top
+        emit item->clicked();
+        // x = 701 - 160 (the half rounds away from zero); the top 8 below the 1 x 1 anchor.
+        QCOMPARE(placed(delegate->panel()), QRect(541, 48, 320, 470));
+    }
+
+    void withoutATrayThePanelShowsCentredAtLaunch()
+    {
+        trayAvailable = false;
+        make();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(panel);
+        QVERIFY(panel->isVisible());
+        const QRect available = panel->screen()->availableGeometry();
+        const QPoint offCentre = panel->frameGeometry().center() - available.center();
+        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    }
+
+    void thePanelHoldsTheRootView()
+    {
+        make();
+        delegate->showPanel();
+        QVERIFY(delegate->panel()->rootView());
+        QCOMPARE(delegate->panel()->rootView()->width(), 320);
+    }
+};
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_appdelegate.moc"

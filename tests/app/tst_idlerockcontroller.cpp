@@ -1,0 +1,257 @@
+#include "AppState.h"
+#include "FakeDesktop.h"
+#include "IdleRockController.h"
+#include "IdleRockView.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+constexpr double frame = 1.0 / 60;
+// The laptop screen: 1440 x 900 with a 25-point bar at the top; scale 1 gives an 88-point window.
+const DesktopScreen laptop{screenId(0), QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 875), 60};
+const DesktopScreen wide{screenId(1), QRectF(1440, 0, 2560, 1440), QRectF(1440, 0, 2560, 1400), 144};
+
+SaveData defaults()
+{
+    return {};
+}
+
+// The pointer `distance` from `centre` at `degrees` counter-clockwise (y up).
+QPointF around(QPointF centre, double distance, double degrees)
+{
+    const double a = qDegreesToRadians(degrees);
+    return centre + distance * QPointF(std::cos(a), std::sin(a));
+}
+} // namespace
+
+class TestIdleRockController : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<FakeDesktop> desktop;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<IdleRockController> rock;
+
+private slots:
+    void init()
+    {
+        desktop = std::make_shared<FakeDesktop>();
+        desktop->screens = {laptop};
+        desktop->pointerAt = {500, 500};
+        state = std::make_unique<AppState>(QString(), defaults());
+        rock = std::make_unique<IdleRockController>(state.get(), desktop);
+    }
+    void cleanup()
+    {
+        rock.reset();
+        state.reset();
+    }
+
+    void showPlacesTheRockAtOnce()
+    {
+        rock->showRock(desktop->pointerAt);
+        QCOMPARE(rock->activePanelSize(), QSizeF(88, 88));
+        QVERIFY(std::abs(rock->currentOrigin().x() - 514.96) < 1e-9);
+        QVERIFY(std::abs(rock->currentOrigin().y() - 394.4) < 1e-9);
+        QCOMPARE(rock->targetOrigin(), rock->currentOrigin());
+        QCOMPARE(rock->windowFrame(), QRectF(515, 394, 88, 88));
+        // In Qt's coordinates the same window's top is 900 - (394 + 88).
+        QCOMPARE(rock->view()->geometry(), QRect(515, 418, 88, 88));
+        QVERIFY(rock->view()->isVisible());
+        QVERIFY(rock->isRunning());
+    }
+
+    void trailsThePointer()
+    {
+        rock->showRock(desktop->pointerAt);
+        desktop->pointerAt += QPointF(100, 0);
+        rock->step(frame);
+        // 12.03 % of the 100-point jump in one 60 Hz frame.
+        QVERIFY(std::abs(rock->currentOrigin().x() - (514.96 + 12.033)) < 1e-3);
+        QCOMPARE(rock->windowFrame().x(), 527.0);
+        QVERIFY(!rock->isInteractionLocked());
+    }
+
+    void stopsAtThePointerAndFollowsAgainFarAway()
+    {
+        rock->showRock(desktop->pointerAt);
+        const QPointF centre = rock->windowFrame().center();
+        desktop->pointerAt = centre + QPointF(50, 0); // 6 outside the right edge
+        rock->step(frame);
+        QVERIFY(rock->isInteractionLocked());
+        const QPointF target = rock->targetOrigin();
+        desktop->pointerAt = centre + QPointF(44 + 78, 0); // 78 out, beyond 0.85 x 88 = 74.8
+        rock->step(frame);
+        QVERIFY(!rock->isInteractionLocked());
+        QVERIFY(rock->targetOrigin() != target);
+    }
+
+    void lockHoldsWithinTheReleaseZone()
+    {
+        rock->showRock(desktop->pointerAt);
+        const QPointF centre = rock->windowFrame().center();
+        desktop->pointerAt = centre;
+        rock->step(frame);
+        QVERIFY(rock->isInteractionLocked());
+        const QPointF target = rock->targetOrigin();
+        desktop->pointerAt = centre + QPointF(44 + 74, 0); // 74 out of 74.8
+        rock->step(frame);
+        QVERIFY(rock->isInteractionLocked());
+        QCOMPARE(rock->targetOrigin(), target);
+    }
+
+    void circlingClockwiseTurnsTheRockClockwise()
+    {
+        rock->showRock(desktop->pointerAt);
+        const QPointF centre = rock->windowFrame().center();
+        // Clockwise on screen is a falling angle when y grows upwards.
+        for (int i = 0; i <= 20; ++i) {
+            desktop->pointerAt = around(centre, 30, -10.0 * i);
+            rock->step(frame);
+        }
+        QVERIFY(rock->isInteractionLocked());
+        QVERIFY2(rock->roll().degrees() > 150, qPrintable(QString::number(rock->roll().degrees())));
+        QVERIFY(rock->roll().spin() > 0);
+    }
+
+    void hiddenWhileSpinningShowsUprightWithoutSliding()
+    {
+        rock->showRock(desktop->pointerAt);
+        const QPointF centre = rock->windowFrame().center();
+        for (int i = 0; i <= 10; ++i) {
+            desktop->pointerAt = around(centre, 30, 15.0 * i);
+            rock->step(frame);
+        }
+        QVERIFY(rock->roll().spin() != 0);
+        rock->hideRock();
+        QVERIFY(!rock->view()->isVisible());
+        QVERIFY(!rock->isRunning());
+        QCOMPARE(rock->roll().degrees(), 0.0);
+        QCOMPARE(rock->roll().spin(), 0.0);
+        QVERIFY(!rock->isInteractionLocked());
+        QVERIFY(!rock->hasOrigin());
+
+        rock->showRock({900, 300});
+        QCOMPARE(rock->windowFrame().topLeft(), QPointF(915, 194)); // 900 + 14.96, 300 - 17.6 - 88
+        QCOMPARE(rock->currentOrigin(), rock->targetOrigin());
+    }
+
+    void showWhileShownJumps()
+    {
+        rock->showRock(desktop->pointerAt);
+        rock->showRock({200, 700});
+        QCOMPARE(rock->windowFrame().topLeft(), QPointF(215, 594));
+        QCOMPARE(rock->currentOrigin(), rock->targetOrigin());
+        QVERIFY(rock->isRunning());
+    }
+
+    void newScaleAppliesOnTheNextFrame()
+    {
+        rock->showRock(desktop->pointerAt);
+        state->setIdleRockScale(1.5);
+        rock->step(frame);
+        QCOMPARE(rock->activePanelSize(), QSizeF(130, 130));
+        QCOMPARE(rock->windowFrame().size(), QSizeF(130, 130));
+        QCOMPARE(rock->view()->size(), QSize(130, 130));
+    }
+
+    void sizesAreRecomputedOncePerScreen()
+    {
+        desktop->screens = {laptop, wide};
+        rock->showRock(desktop->pointerAt);
+        QCOMPARE(rock->frameIntervalMs(), 17);
+        QSignalSpy sizes(&rock->metrics(), &IdleRockMetrics::panelSizeChanged);
+        desktop->pointerAt = {2000, 700};
+        rock->step(frame);
+        rock->step(frame);
+        rock->step(frame);
+        QCOMPARE(sizes.count(), 1);
+        QCOMPARE(rock->metrics().baseSide(), 124.0); // a tenth of 1400, capped
+        QCOMPARE(rock->activePanelSize(), QSizeF(125, 125));
+        QCOMPARE(rock->frameIntervalMs(), 8); // 144 Hz is capped at 120
+    }
+
+    void withoutScreensNothingIsClamped()
+    {
+        desktop->screens.clear();
+        rock->showRock({1439, 5});
+        QCOMPARE(rock->metrics().baseSide(), 92.0);
+        QCOMPARE(rock->windowFrame(), QRectF(1455, -105, 92, 92)); // 1439 + 15.64, 5 - 18.4 - 92
+    }
+
+    void restsOnceSettledAndWakesOnMotion()
+    {
+        rock->showRock(desktop->pointerAt);
+        const int pictures = rock->view()->pictureCount();
+        rock->step(frame);
+        QVERIFY(rock->isRunning()); // the first frame has no earlier pointer to compare with
+        rock->step(frame);
+        QVERIFY(!rock->isRunning());
+        QCOMPARE(rock->view()->pictureCount(), pictures); // nothing turned or grew: nothing redrawn
+        desktop->pointerAt += QPointF(40, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(rock->isRunning(), 2000);
+    }
+
+    void keepsRunningWhileTheRockApproaches()
+    {
+        rock->showRock(desktop->pointerAt);
+        desktop->pointerAt += QPointF(300, 0);
+        rock->step(frame);
+        rock->step(frame); // the pointer is still now, but the rock is far from it
+        QVERIFY(rock->isRunning());
+        for (int i = 0; i < 200 && rock->isRunning(); ++i)
+            rock->step(frame);
+        QVERIFY(!rock->isRunning());
+        QCOMPARE(rock->windowFrame().x(), std::round(800 + 14.96));
+    }
+
+    void stopsWhenTheWindowWasHiddenElsewhere()
+    {
+        rock->showRock(desktop->pointerAt);
+        rock->view()->hide();
+        rock->step(frame);
+        QVERIFY(!rock->isRunning());
+    }
+
+    void redrawsOnlyWhenTheRockTurns()
+    {
+        rock->showRock(desktop->pointerAt);
+        IdleRockView *view = rock->view();
+        const int before = view->pictureCount();
+        for (int i = 0; i < 3; ++i)
+            rock->step(frame);
+        QCOMPARE(view->pictureCount(), before);
+        const QPointF centre = rock->windowFrame().center();
+        desktop->pointerAt = around(centre, 30, 0);
+        rock->step(frame);
+        desktop->pointerAt = around(centre, 30, -20);
+        rock->step(frame);
+        QCOMPARE(view->pictureCount(), before + 1);
+    }
+
+    void maskFollowsTheRock()
+    {
+        rock->showRock(desktop->pointerAt);
+        IdleRockView *view = rock->view();
+        view->setUsesShapeMask(true);
+        const QRegion mask = view->mask();
+        QVERIFY(mask.contains(QPoint(44, 44)));  // the rock's middle
+        QVERIFY(!mask.contains(QPoint(1, 1)));   // the window's corner is empty paper
+        view->setUsesShapeMask(false);
+        QVERIFY(view->mask().isEmpty());
+    }
+
+    void followsTheLookOfTheStore()
+    {
+        rock->showRock(desktop->pointerAt);
+        IdleRockView *view = rock->view();
+        const QImage before = view->picture();
+        state->setRockColor(RockColor::blue);
+        QTRY_VERIFY(view->picture() != before);
+    }
+};
+
+QTEST_MAIN(TestIdleRockController)
+#include "tst_idlerockcontroller.moc"
