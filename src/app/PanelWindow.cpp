@@ -3,7 +3,6 @@
 #include "PanelMetrics.h"
 #include "RootView.h"
 
-#include <QCloseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -62,13 +61,6 @@ bool PanelWindow::event(QEvent *event)
         break;
     }
     return QWidget::event(event);
-}
-
-void PanelWindow::closeEvent(QCloseEvent *event)
-{
-    // The close button only hides: the panel and its screens' state live on.
-    event->ignore();
-    hide();
 }
 
 void PanelWindow::checkChrome()

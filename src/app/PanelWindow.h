@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QWidget>
 
 class AppState;
 class RootView;
 
-/// The floating panel that holds every screen. Closing it only hides it; it lives as long as the
-/// program.
+/// The floating panel that holds every screen. Closing it only hides it (it is never deleted on
+/// close, and closing the last window does not end the companion); it lives as long as the program.
+/// The close is accepted (it hides), never ignored, so nothing can hold up quitting.
 class PanelWindow : public QWidget {
     Q_OBJECT
 
@@ -29,7 +31,6 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void checkChrome();

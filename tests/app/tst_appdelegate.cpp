@@ -203,6 +203,17 @@ private slots:
         QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     }
 
+    void quittingIsNotStoppedByThePanel()
+    {
+        make();
+        delegate->showPanel();
+        // "종료" quits through the event loop while the panel is open: nothing may hold it up.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(delegate->panel()); // closed, not deleted
+    }
+
     void thePanelHoldsTheRootView()
     {
         make();

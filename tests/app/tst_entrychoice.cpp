@@ -42,6 +42,26 @@ private slots:
         QCOMPARE(int(choice.mode), mode);
         QCOMPARE(choice.folder, folder);
     }
+
+    void x11UnderWayland_data()
+    {
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<bool>("prefers");
+        QTest::newRow("Wayland with XWayland") << true << true << false << true;
+        QTest::newRow("the user chose a platform") << true << true << true << false;
+        QTest::newRow("pure Wayland: nothing else to use") << true << false << false << false;
+        QTest::newRow("plain X11 needs no choice") << false << true << false << false;
+    }
+    void x11UnderWayland()
+    {
+        QFETCH(bool, wayland);
+        QFETCH(bool, x11);
+        QFETCH(bool, chosen);
+        QFETCH(bool, prefers);
+        QCOMPARE(EntryChoice::prefersX11(wayland, x11, chosen), prefers);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEntryChoice)

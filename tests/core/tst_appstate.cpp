@@ -349,6 +349,55 @@ private slots:
         QCOMPARE(AppState(path()).wishes(), values.wishes);
     }
 
+    // Preview stores save into the shared temporary folder, where anyone can plant a name first.
+    void previewStoreWritesOnlyItsOwnPlainFile_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("nothing there") << "none" << true;
+        QTest::newRow("its own earlier file") << "own" << true;
+        QTest::newRow("a symlink to a victim's file") << "link" << false;
+        QTest::newRow("a dangling symlink") << "dangling" << false;
+        QTest::newRow("another user's file") << "foreign" << false;
+    }
+    void previewStoreWritesOnlyItsOwnPlainFile()
+    {
+        QFETCH(QString, planted);
+        QFETCH(bool, written);
+        const QString victim = m_dir.filePath("victim.txt");
+        const QString preview = m_dir.filePath("kivvo-preview.json");
+        QFile victimFile(victim);
+        QVERIFY(victimFile.open(QIODevice::WriteOnly));
+        victimFile.write("precious");
+        victimFile.close();
+        if (planted == "own" || planted == "foreign") {
+            QFile own(preview);
+            QVERIFY(own.open(QIODevice::WriteOnly));
+            own.close();
+        }
+        if (planted == "foreign") {
+            if (geteuid() != 0)
+                QSKIP("only root can hand a file to another user");
+            QCOMPARE(::chown(QFile::encodeName(preview).constData(), 65534, 65534), 0);
+        }
+        if (planted == "link")
+            QVERIFY(QFile::link(victim, preview));
+        if (planted == "dangling")
+            QVERIFY(QFile::link(m_dir.filePath("made-by-us.json"), preview));
+
+        AppState store(preview, SaveData{});
+        QSignalSpy saved(&store, &AppState::saved);
+        store.setRockColor(RockColor::pink);
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(saved.first().first().toBool(), written);
+        QCOMPARE(store.rockColor(), RockColor::pink); // the change lives on in memory either way
+        QVERIFY(victimFile.open(QIODevice::ReadOnly));
+        QCOMPARE(victimFile.readAll(), QByteArray("precious"));
+        QVERIFY(!QFile::exists(m_dir.filePath("made-by-us.json")));
+        if (written)
+            QCOMPARE(AppState(preview).rockColor(), RockColor::pink);
+    }
+
     void nonFiniteValuesAreNotWritten()
     {
         AppState store(path());
