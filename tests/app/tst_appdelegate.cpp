@@ -158,6 +158,28 @@ private slots:
         QVERIFY(panel->isVisible());
     }
 
+    void aPanelLeftBehindIsBroughtBackNotHidden()
+    {
+        make();
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        // Just deactivated: the click itself may have taken the focus, so it still hides.
+        QVERIFY(panel->isInSight());
+        QTest::qWait(800);
+        // Long since left for another window: the click brings the panel back to the front.
+        QVERIFY(!panel->isInSight());
+        emit item->clicked();
+        QVERIFY(panel->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        emit item->clicked();
+        QVERIFY(!panel->isVisible());
+    }
+
     void closingOnlyHides()
     {
         make();
