@@ -3,7 +3,7 @@
 #include "AppState.h"
 #include "IdleRockFollow.h"
 #include "IdleRockView.h"
-#include "PointerMotion.h"
+#include "X11Support.h"
 #include "ScreenCoordinates.h"
 
 #include <algorithm>
@@ -123,26 +123,32 @@ void IdleRockController::advanceOrigin(double dt)
         return;
     m_currentOrigin = IdleRockFollow::advanced(m_currentOrigin, m_targetOrigin, dt);
     const QRect next = IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize);
-    if (next != windowFrame().toRect())
+    if (next != m_windowFrame)
         setWindowFrame(next);
 }
 
 QRectF IdleRockController::windowFrame() const
 {
-    if (!m_view)
-        return {};
-    return ScreenCoordinates::flipped(QRectF(m_view->geometry()), m_desktop->primaryHeight());
+    return m_windowFrame;
 }
 
 void IdleRockController::setWindowFrame(const QRect &frame)
 {
+    m_windowFrame = frame;
     const QRectF qtFrame = ScreenCoordinates::flipped(QRectF(frame), m_desktop->primaryHeight());
     m_view->setGeometry(qtFrame.toRect());
 }
 
 bool IdleRockController::isSettled(QPointF pointer) const
 {
-    return !m_isInteractionLocked && m_lastPointer == pointer && m_roll.spin() == 0 && m_roll.degrees() == 0 &&
+    // With the pointer still, the lock and the target stay as they are; the window has nowhere left
+    // to go once it has arrived. The roll is still when upright, or when the pointer rests on its ring
+    // (a zero turn each frame); a spin this small only ever decays further and can never matter.
+    constexpr double stillSpin = 1e-6;
+    if (m_lastPointer != pointer || std::abs(m_roll.spin()) >= stillSpin)
+        return false;
+    const bool onRing = IdleRockRoll::RollInput::isOnRock(pointer, windowFrame().center(), m_metrics.rockSize());
+    return (m_roll.degrees() == 0 || onRing) &&
            IdleRockFollow::hasArrived(m_currentOrigin, m_targetOrigin, m_activePanelSize);
 }
 

@@ -61,7 +61,8 @@ public:
     QPointF targetOrigin() const { return m_targetOrigin; }
     /// The window size in use.
     QSizeF activePanelSize() const { return m_activePanelSize; }
-    /// The window's frame in desktop coordinates.
+    /// The window's frame in desktop coordinates, as last set (the display may not have confirmed it
+    /// yet).
     QRectF windowFrame() const;
     /// True while the frame timer runs; false at rest and while hidden.
     bool isRunning() const { return m_frameTimer.isActive(); }
@@ -103,4 +104,5 @@ private:
     QPointF m_targetOrigin;
     bool m_hasOrigin = false;
     std::optional<QPointF> m_lastPointer; ///< the pointer of the previous frame
+    QRect m_windowFrame;                  ///< desktop coordinates; empty before the first show
 };

@@ -194,6 +194,39 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rock->isRunning(), 2000);
     }
 
+    void restsWithThePointerResting_data()
+    {
+        QTest::addColumn<QPointF>("offset"); // from the rock's centre
+        QTest::addColumn<double>("turn");    // degrees the pointer turns the rock before resting
+        QTest::newRow("in the middle, upright") << QPointF(0, 0) << 0.0;
+        QTest::newRow("on the ring, left tilted") << QPointF(30, 0) << 40.0;
+        QTest::newRow("just outside, upright") << QPointF(48, 0) << 0.0;
+    }
+    void restsWithThePointerResting()
+    {
+        QFETCH(QPointF, offset);
+        QFETCH(double, turn);
+        rock->showRock(desktop->pointerAt);
+        const QPointF centre = rock->windowFrame().center();
+        const double angle = turn * M_PI / 180;
+        desktop->pointerAt = centre + QPointF(30 * std::cos(angle), 30 * std::sin(angle));
+        rock->step(frame);
+        desktop->pointerAt = turn ? centre + QPointF(30, 0) : centre + offset;
+        rock->step(frame);
+        QVERIFY(rock->isInteractionLocked());
+        const double degrees = rock->roll().degrees();
+        QCOMPARE(degrees != 0, turn != 0);
+        // The pointer stays on the rock: once the spin has died away nothing changes, and frames stop.
+        int frames = 0;
+        while (rock->isRunning() && frames < 600) {
+            rock->step(frame);
+            ++frames;
+        }
+        QVERIFY2(!rock->isRunning(), "still running after 10 s");
+        QVERIFY(rock->isInteractionLocked());
+        QCOMPARE(rock->roll().degrees(), degrees); // left tilted where the pointer holds it
+    }
+
     void keepsRunningWhileTheRockApproaches()
     {
         rock->showRock(desktop->pointerAt);

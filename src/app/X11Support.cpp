@@ -1,4 +1,4 @@
-#include "PointerMotion.h"
+#include "X11Support.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -34,3 +34,4 @@ private:
 /// Whether a compositing manager blends translucent windows on this display. False where it cannot
 /// be told: then the floating rock cuts its window to its outline, which looks right everywhere.
 bool hasCompositor();
+
