@@ -125,6 +125,18 @@ wait_for 30 panel_shown || fail "the second launch did not show the first one's 
 [[ "$(md5sum <"$save")" == "$before" ]] || fail "the second launch wrote the save file"
 kill -0 "$kivvo_pid" || fail "the first companion is gone"
 
+# A resting rock wakes at once when a pointer device moves (XTest motion counts as one; xdotool's
+# warps do not, and are caught by a slower look instead).
+if command -v xte >/dev/null; then
+    xdotool mousemove 600 250
+    sleep 2.5
+    read -r rx0 ry0 _ _ <<<"$(geometry_of "$(rock_id)")"
+    xte "mousemove 900 250"
+    sleep 0.25
+    read -r rx1 _ _ _ <<<"$(geometry_of "$(rock_id)")"
+    ((rx1 > rx0 + 20)) || fail "the resting rock did not wake on pointer motion ($rx0 -> $rx1)"
+fi
+
 # The floating rock follows the pointer: right of it and below (y grows down here).
 xdotool mousemove 250 600
 sleep 0.1
