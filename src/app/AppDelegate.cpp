@@ -183,7 +183,7 @@ void AppDelegate::setPanelFrame(const QRect &frame)
     if (m_panel->frameGeometry().topLeft() != frame.topLeft())
         m_panel->move(frame.topLeft()); // a top-level widget's position is its frame's
     if (m_panel->size() != content)
-        m_panel->resize(content);
+        m_panel->setFixedSize(content); // only the tall flag sizes the panel, never a drag
 }
 
 void AppDelegate::centrePanel()

@@ -16,14 +16,16 @@ constexpr int decorationDelayMs = 150;
 } // namespace
 
 PanelWindow::PanelWindow(AppState *state)
-    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    // A title and a close button, nothing else: the panel is never minimised or maximised.
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
       m_root(new RootView(state, this))
 {
     setWindowTitle(u"키보"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_root);
-    resize(int(PanelMetrics::width), int(PanelMetrics::shortHeight));
+    setFixedSize(int(PanelMetrics::width), int(PanelMetrics::shortHeight));
 }
 
 int PanelWindow::chrome() const

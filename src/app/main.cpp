@@ -50,7 +50,8 @@ int runCompanion(QApplication &app)
     SingleInstance instance(file.isEmpty() ? QString() : QFileInfo(file).absolutePath());
     if (instance.role() == SingleInstance::Role::second) {
         // The first companion owns the file: show its panel and leave without reading or writing.
-        instance.askFirstToShow();
+        if (!instance.askFirstToShow())
+            std::fprintf(stderr, "kivvo: already running, but it did not answer\n");
         return 0;
     }
     instance.listen();
