@@ -6,13 +6,18 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <cmath>
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
 
 AppState::AppState(QObject *parent) : AppState(defaultFileLocation(), parent) {}
 
-AppState::AppState(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
+AppState::AppState(const QString &filePath, QObject *parent) : AppState(SaveFile(filePath), parent) {}
+
+AppState::AppState(SaveFile file, QObject *parent) : QObject(parent), m_file(std::move(file))
 {
-    if (filePath.isEmpty())
+    if (m_file.path().isEmpty())
         return;
     m_file.createFolder();
     load();
@@ -27,12 +32,31 @@ AppState::AppState(const QString &filePath, const SaveData &values, QObject *par
     m_isLoading = false;
 }
 
+QString AppState::dataFolder(const QString &xdgDataHome, const QString &home)
+{
+    if (QDir::isAbsolutePath(xdgDataHome))
+        return QDir::cleanPath(xdgDataHome);
+    if (QDir::isAbsolutePath(home))
+        return QDir::cleanPath(home + u"/.local/share"_s);
+    return {};
+}
+
 QString AppState::defaultFileLocation()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    // Without a data folder there is nowhere safe to write: run on memory alone rather than guess.
-    if (folder.isEmpty())
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString folder = dataFolder(qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME"));
+#else
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!QDir::isAbsolutePath(folder))
+        folder.clear();
+#endif
+    // Without an absolute data folder a relative path would land wherever the program was started:
+    // run on memory alone rather than guess.
+    if (folder.isEmpty()) {
+        std::fprintf(stderr, "kivvo: no data folder (HOME and XDG_DATA_HOME are unset or not absolute); "
+                             "wishes are kept in memory only and lost when Kivvo quits\n");
         return {};
+    }
     return QDir(folder).filePath(u"Kivvo/data.json"_s);
 }
 
@@ -94,6 +118,8 @@ void AppState::setIsIdleRockEnabled(bool value)
 
 void AppState::setIdleRockScale(double value)
 {
+    if (!std::isfinite(value))
+        return;
     assign(m_data.idleRockScale, value, &AppState::idleRockScaleChanged, true);
 }
 
@@ -164,9 +190,20 @@ void AppState::assignAll(const SaveData &values)
 
 void AppState::load()
 {
+    const SaveFile::ReadResult found = m_file.read();
+    if (found.status == SaveFile::ReadResult::Status::unreadable) {
+        // Probably passing (an I/O error): the file may hold years of wishes. Leave it alone and
+        // save nothing over it; the next start reads it again.
+        m_couldNotRead = true;
+        std::fprintf(stderr, "kivvo: could not read %s; your wishes are left untouched there and "
+                             "nothing is saved until Kivvo is started again\n",
+                     qPrintable(m_file.path()));
+        return;
+    }
+    m_file.removeLeftovers();
     m_isLoading = true;
-    const std::optional<QByteArray> bytes = m_file.read();
-    const std::optional<SaveData> data = bytes ? SaveData::decode(*bytes) : std::nullopt;
+    const bool wasRead = found.status == SaveFile::ReadResult::Status::read;
+    const std::optional<SaveData> data = wasRead ? SaveData::decode(found.bytes) : std::nullopt;
     if (data) {
         setHasOnboarded(data->hasOnboarded);
         setWishes(data->wishes);
@@ -178,26 +215,36 @@ void AppState::load()
         setRockExpression(data->rockExpression);
         setUsesCustomRock(data->usesCustomRock);
     } else {
-        // The defaults stay; whatever stands there must survive the first save.
-        m_keepUnreadable = m_file.exists();
+        // The defaults stay; bytes that do not decode must survive the first save.
+        m_keepUnreadable = wasRead;
     }
     m_isLoading = false;
 }
 
 void AppState::persist()
 {
-    if (m_isLoading || m_file.path().isEmpty())
+    if (m_isLoading || runsInMemory())
         return;
     const std::optional<QByteArray> bytes = m_data.encode(&m_jsonCache);
     if (!bytes) {
-        emit saved(false);
+        noteSave(false);
         return;
     }
     if (m_keepUnreadable && m_file.exists() && !m_file.setAside(QDateTime::currentDateTime())) {
         // Overwriting would destroy the user's only copy: keep it and try again next time.
-        emit saved(false);
+        noteSave(false);
         return;
     }
     m_keepUnreadable = false;
-    emit saved(m_file.write(*bytes));
+    noteSave(m_file.write(*bytes));
+}
+
+void AppState::noteSave(bool ok)
+{
+    if (!ok && !m_isSaveFailing)
+        std::fprintf(stderr, "kivvo: could not save %s; changes are kept in memory and saving is "
+                             "tried again at the next change\n",
+                     qPrintable(m_file.path()));
+    m_isSaveFailing = !ok;
+    emit saved(ok);
 }

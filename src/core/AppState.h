@@ -27,15 +27,21 @@ class AppState : public QObject {
 public:
     /// The normal store: loads "Kivvo/data.json" in the user's data folder.
     explicit AppState(QObject *parent = nullptr);
-    /// A store on the given save file, created and loaded the normal way.
+    /// A store on the given save file, created and loaded the normal way. An empty path keeps
+    /// everything in memory.
     explicit AppState(const QString &filePath, QObject *parent = nullptr);
+    /// A store on a save file whose calls a test controls.
+    explicit AppState(SaveFile file, QObject *parent = nullptr);
     /// A preview store: reads no file, takes the given values without saving, saves later changes to
     /// `filePath`, which may lie in a shared folder: it never writes through a symlink or into another
     /// user's file there, and then keeps its changes in memory.
     AppState(const QString &filePath, const SaveData &values, QObject *parent = nullptr);
 
-    /// Where the normal store keeps its file; empty when the platform names no data folder.
+    /// Where the normal store keeps its file; empty when there is no absolute data folder to put it in.
     static QString defaultFileLocation();
+    /// The per-user data folder by the XDG rules: $XDG_DATA_HOME when absolute (a relative one is
+    /// ignored), else $HOME/.local/share when HOME is absolute; empty otherwise.
+    static QString dataFolder(const QString &xdgDataHome, const QString &home);
 
     bool hasOnboarded() const { return m_data.hasOnboarded; }
     const QList<Wish> &wishes() const { return m_data.wishes; }
@@ -50,6 +56,13 @@ public:
     bool isPanelTall() const { return m_isPanelTall; }
     /// True only while the file is being read; saving does nothing meanwhile.
     bool isLoading() const { return m_isLoading; }
+    /// True when nothing is saved: there is no file path, or the file could not be read.
+    bool runsInMemory() const { return m_file.path().isEmpty() || m_couldNotRead; }
+    /// True when a save file exists but could not be read (an I/O error, not a broken file): it is
+    /// left untouched and nothing is saved over it.
+    bool couldNotRead() const { return m_couldNotRead; }
+    /// True while saves fail: the last attempt did not reach the file.
+    bool isSaveFailing() const { return m_isSaveFailing; }
     /// Where the save file lives; never changes. Empty when there is nowhere to save.
     QString fileURL() const { return m_file.path(); }
     /// All saved fields as one value.
@@ -66,6 +79,7 @@ public:
     void setRockColor(RockColor value);
     void setRockExpression(RockExpression value);
     void setIsIdleRockEnabled(bool value);
+    /// Refuses a value that is not a finite number: it could never be saved.
     void setIdleRockScale(double value);
     /// Not saved: the tower starts short at every launch.
     void setIsTowerTall(bool value);
@@ -100,6 +114,8 @@ signals:
 private:
     void load();
     void persist();
+    /// Notes a save's outcome, saying so once when saving starts to fail.
+    void noteSave(bool ok);
     void assignAll(const SaveData &values);
     template <typename T, typename... Args>
     void assign(T &field, T value, void (AppState::*signal)(Args...), bool isSaved);
@@ -111,6 +127,8 @@ private:
     bool m_isLoading = false;
     /// Something unreadable stands at the save path; it is moved aside before it would be replaced.
     bool m_keepUnreadable = false;
+    bool m_couldNotRead = false;  ///< see couldNotRead()
+    bool m_isSaveFailing = false; ///< see isSaveFailing()
     SaveFile m_file;
     WishJsonCache m_jsonCache;
 };

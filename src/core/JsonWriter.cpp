@@ -76,24 +76,57 @@ void JsonWriter::key(QLatin1StringView name)
     m_afterKey = true;
 }
 
-void JsonWriter::value(QStringView text)
+namespace {
+constexpr char hexDigits[] = "0123456789abcdef";
+
+/// Where the next surrogate without its partner stands in `text`, or its size.
+qsizetype nextLoneSurrogate(QStringView text, qsizetype from)
 {
-    separate();
-    static constexpr char hex[] = "0123456789abcdef";
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return i;
+    }
+    return text.size();
+}
+} // namespace
+
+void JsonWriter::putEscaped(QStringView text)
+{
     const QByteArray utf8 = text.toUtf8();
-    put('"');
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             put('\\');
             put(c);
         } else if (u < 0x20) {
-            const char escaped[] = {'\\', 'u', '0', '0', hex[u >> 4], hex[u & 0xF]};
+            const char escaped[] = {'\\', 'u', '0', '0', hexDigits[u >> 4], hexDigits[u & 0xF]};
             put(escaped, sizeof escaped);
         } else {
             put(c);
         }
     }
+}
+
+void JsonWriter::value(QStringView text)
+{
+    separate();
+    put('"');
+    // UTF-8 has no form for a surrogate without its partner (it would become "?"); its \u escape
+    // keeps the text exactly as it is in memory.
+    qsizetype start = 0;
+    for (qsizetype lone = nextLoneSurrogate(text, 0); lone < text.size();
+         lone = nextLoneSurrogate(text, start)) {
+        putEscaped(text.sliced(start, lone - start));
+        const char16_t unit = text[lone].unicode();
+        const char escaped[] = {'\\', 'u', hexDigits[unit >> 12], hexDigits[(unit >> 8) & 0xF],
+                                hexDigits[(unit >> 4) & 0xF], hexDigits[unit & 0xF]};
+        put(escaped, sizeof escaped);
+        start = lone + 1;
+    }
+    putEscaped(text.sliced(start));
     put('"');
 }
 
@@ -121,7 +154,9 @@ void JsonWriter::value(bool flag)
 void JsonWriter::raw(QByteArrayView json)
 {
     separate();
-    if (json.isEmpty())
-        m_ok = false;
+    if (json.isEmpty()) {
+        m_ok = false; // an empty piece has no data pointer to copy from
+        return;
+    }
     put(json.data(), json.size());
 }

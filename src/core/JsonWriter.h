@@ -27,13 +27,15 @@ public:
     void endArray();
     /// Writes an object key; the next call writes its value.
     void key(QLatin1StringView name);
-    /// Writes a string value, escaped as JSON requires.
+    /// Writes a string value, escaped as JSON requires; a surrogate without its partner is written
+    /// as its \u escape, so the text reads back exactly.
     void value(QStringView text);
     /// Writes a number in its shortest round-trip form; refuses NaN and infinity.
     void value(double number);
     /// Writes true or false.
     void value(bool flag);
-    /// Writes an already encoded JSON value as it is; an empty one counts as a failure.
+    /// Writes an already encoded JSON value as it is; an empty one writes nothing and counts as a
+    /// failure.
     void raw(QByteArrayView json);
 
     /// False once a value could not be written.
@@ -45,6 +47,8 @@ public:
 
 private:
     void separate();
+    /// Text without lone surrogates, escaped as JSON requires.
+    void putEscaped(QStringView text);
     void open(char bracket);
     void close(char bracket);
     void grow(qsizetype needed);

@@ -37,7 +37,7 @@ double nextCenter(double center, int row)
 
 RockPile::Place RockPile::place(int index)
 {
-    Q_ASSERT(index >= 0);
+    index = std::max(index, 0);
     if (index >= tierStones)
         return {tierRows + (index - tierStones), 0};
     int row = 0;
@@ -48,7 +48,7 @@ RockPile::Place RockPile::place(int index)
 
 int RockPile::firstIndex(int row)
 {
-    Q_ASSERT(row >= 0);
+    row = std::max(row, 0);
     if (row >= tierRows)
         return tierStones + (row - tierRows);
     int first = 0;
@@ -59,16 +59,19 @@ int RockPile::firstIndex(int row)
 
 int RockPile::seatCap(int row)
 {
+    row = std::max(row, 0);
     return row < tierRows ? tiers[row].count : 1;
 }
 
 double RockPile::size(int row)
 {
+    row = std::max(row, 0);
     return row < tierRows ? tiers[row].size : std::max(67.0 - (row - tierRows), 66.0);
 }
 
 double RockPile::shift(int row)
 {
+    row = std::max(row, 0);
     return row < tierRows ? tiers[row].shift : 0.0;
 }
 
@@ -100,16 +103,18 @@ double RockPile::spacing(int row)
 
 double RockPile::seatOffset(int row, int seat)
 {
+    row = std::max(row, 0);
     if (row >= tierRows)
         return 20 * std::sin((row - tierRows) * 0.72);
     const int n = seatCap(row);
+    seat = std::clamp(seat, 0, n - 1);
     const double units = shift(row) + (fillOrder(n)[seat] - (n - 1) / 2.0);
     return units * spacing(row);
 }
 
 double RockPile::rowCenter(int row)
 {
-    Q_ASSERT(row >= 0);
+    row = std::max(row, 0);
     // Invariant: from row 11 up a row and the one below it both have size 66, so every further row
     // adds 66/2 + 66/2 - 0.52 * 66 = 31.68. Rows up to 11 are walked, at most eleven steps.
     const int walked = std::min(row, tierRows + 1);

@@ -48,9 +48,12 @@ public:
         {2, 68, -0.25},
     }};
 
-    /// Row and seat of the stone at a non-negative index.
+    // Out-of-range input has a defined answer rather than reading past the tiers: a negative index
+    // or row counts as 0, and a seat outside its row as the row's nearest seat.
+
+    /// Row and seat of the stone at an index.
     static Place place(int index);
-    /// Index of the first stone of a non-negative row.
+    /// Index of the first stone of a row.
     static int firstIndex(int row);
     /// Number of seats in a row: the tier's count, then 1.
     static int seatCap(int row);

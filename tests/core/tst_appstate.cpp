@@ -398,15 +398,39 @@ private slots:
             QCOMPARE(AppState(preview).rockColor(), RockColor::pink);
     }
 
-    void nonFiniteValuesAreNotWritten()
+    void nonFiniteNumbersAreRefused_data()
     {
+        QTest::addColumn<double>("number");
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+    }
+    void nonFiniteNumbersAreRefused()
+    {
+        QFETCH(double, number);
         AppState store(path());
         store.addWish(u"keep me"_s);
+        store.setIdleRockScale(1.25);
         const QByteArray before = readAll(path());
+        QSignalSpy changes(&store, &AppState::willChange);
         QSignalSpy saves(&store, &AppState::saved);
-        store.setIdleRockScale(std::numeric_limits<double>::quiet_NaN());
-        QCOMPARE(saves.takeFirst().first().toBool(), false);
-        QCOMPARE(readAll(path()), before);
+        // The setter refuses it: had it been taken, no later save could ever succeed.
+        store.setIdleRockScale(number);
+        QCOMPARE(store.idleRockScale(), 1.25);
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(saves.count(), 0);
+        store.addWish(u"still saved"_s);
+        QCOMPARE(saves.count(), 1);
+        QVERIFY(saves.first().first().toBool());
+        // A wish carrying such a number (from code, not the user) is refused by the writer instead.
+        QList<Wish> wishes = store.wishes();
+        wishes.first().seed = number;
+        const QByteArray good = readAll(path());
+        store.setWishes(wishes);
+        QVERIFY(!saves.last().first().toBool());
+        QVERIFY(store.isSaveFailing());
+        QCOMPARE(readAll(path()), good);
+        QVERIFY(before != good);
     }
 
     void failedWritesKeepThePreviousFile_data()
