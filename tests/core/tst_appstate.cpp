@@ -303,15 +303,26 @@ private slots:
         QSignalSpy willChange(&store, &AppState::willChange);
         QSignalSpy saves(&store, &AppState::saved);
         std::optional<RockColor> seenInStore;
-        connect(&store, &AppState::rockColorChanged, this,
-                [&](RockColor) { seenInStore = store.rockColor(); });
+        std::optional<RockColor> seenAtWillChange;
+        QStringList order;
+        connect(&store, &AppState::rockColorChanged, this, [&](RockColor) {
+            seenInStore = store.rockColor();
+            order.append(u"field"_s);
+        });
+        connect(&store, &AppState::willChange, this, [&] {
+            seenAtWillChange = store.rockColor();
+            order.append(u"will"_s);
+        });
         QDir().remove(path());
         store.setRockColor(RockColor::red); // the same value again
         QCOMPARE(willChange.size(), 1);
         QCOMPARE(saves.size(), 1);
         QVERIFY(QFile::exists(path()));
+        order.clear();
         store.setRockColor(RockColor::yellow);
-        QCOMPARE(seenInStore, RockColor::red); // the signal came before the field changed
+        QCOMPARE(seenAtWillChange, RockColor::red); // willChange came before the field changed...
+        QCOMPARE(seenInStore, RockColor::red);      // ...and so did the field's own signal
+        QCOMPARE(order, (QStringList{u"will"_s, u"field"_s}));
         QCOMPARE(store.rockColor(), RockColor::yellow);
         QCOMPARE(saves.size(), 2);
 

@@ -9,12 +9,6 @@
 namespace {
 constexpr double frame = 1.0 / 60;
 
-// 1 - e^(-dt / 0.22): the share of the way to upright covered in one settling frame.
-double settleShare(double dt)
-{
-    return 1 - std::exp(-dt / 0.22);
-}
-
 bool near(double actual, double expected, double tolerance)
 {
     return std::abs(actual - expected) < tolerance;
@@ -84,10 +78,9 @@ private slots:
         QVERIFY(near(roll.spin(), 57.48, 0.005));
 
         // The 23rd frame stops the spin and eases back, towards the nearer upright turn.
-        const double spun = roll.degrees();
         roll.coast(frame);
         QCOMPARE(roll.spin(), 0.0);
-        QVERIFY(near(roll.degrees(), spun - settleShare(frame) * (spun - 1080), 1e-9));
+        QVERIFY(near(roll.degrees(), 1206.5649234647, 1e-6)); // worked out beforehand
         for (int i = 1; i < 95; ++i)
             roll.coast(frame);
         QVERIFY(roll.degrees() != 0); // 95 settling frames are not enough
@@ -113,23 +106,43 @@ private slots:
     void settleTarget_data()
     {
         QTest::addColumn<double>("start");
-        QTest::addColumn<double>("target");
-        QTest::newRow("200 goes to 360") << 200.0 << 360.0;
-        QTest::newRow("180 goes to 360") << 180.0 << 360.0;
-        QTest::newRow("-180 goes to -360") << -180.0 << -360.0;
-        QTest::newRow("179.9 goes to 0") << 179.9 << 0.0;
+        QTest::addColumn<double>("next"); // after one 60 Hz frame, worked out beforehand
+        QTest::newRow("200 goes to 360") << 200.0 << 211.67345335798504;
+        QTest::newRow("180 goes to 360") << 180.0 << 193.1326350277332;
+        QTest::newRow("-180 goes to -360") << -180.0 << -193.1326350277332;
+        QTest::newRow("179.9 goes to 0") << 179.9 << 166.77466088061556;
     }
     void settleTarget()
     {
         QFETCH(double, start);
-        QFETCH(double, target);
+        QFETCH(double, next);
         IdleRockRoll roll;
         roll.drive(start, 20.0); // one long frame: the whole turn, spin below the rest speed
         QCOMPARE(roll.degrees(), start);
         roll.coast(frame);
-        QVERIFY(near(roll.degrees(), start + settleShare(frame) * (target - start), 1e-9));
-        if (start == 200)
-            QVERIFY(near(roll.degrees(), 211.67, 0.005));
+        QVERIFY(near(roll.degrees(), next, 1e-9));
+    }
+
+    void spinIsLimitedBothWays_data()
+    {
+        QTest::addColumn<double>("turn");
+        QTest::addColumn<double>("limit");
+        QTest::newRow("clockwise") << 1e6 << 1080.0;
+        QTest::newRow("anticlockwise") << -1e6 << -1080.0;
+    }
+    void spinIsLimitedBothWays()
+    {
+        QFETCH(double, turn);
+        QFETCH(double, limit);
+        IdleRockRoll roll;
+        double furthest = 0;
+        for (int i = 0; i < 60; ++i) {
+            roll.drive(turn, frame);
+            QVERIFY(std::abs(roll.spin()) <= 1080);
+            furthest = limit > 0 ? std::max(furthest, roll.spin()) : std::min(furthest, roll.spin());
+        }
+        QCOMPARE(furthest, limit); // reached, exactly, and never passed
+        QCOMPARE(roll.spin(), limit);
     }
 
     void ring_data()

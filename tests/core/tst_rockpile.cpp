@@ -116,6 +116,32 @@ private slots:
         QVERIFY2(std::abs(actual - expected) <= 1e-3, qPrintable(QString::number(actual, 'f', 4)));
     }
 
+    // Out-of-range input once read past the tiers in release builds; it now has a defined answer.
+    void outOfRangeInput_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("seat");
+        QTest::addColumn<int>("sameRow"); // the in-range input it must answer like
+        QTest::addColumn<int>("sameSeat");
+        QTest::newRow("negative row") << -3 << 0 << 0 << 0;
+        QTest::newRow("negative seat") << 1 << -1 << 1 << 0;
+        QTest::newRow("seat past the row") << 1 << 9 << 1 << RockPile::seatCap(1) - 1;
+        QTest::newRow("seat past a top row") << 12 << 5 << 12 << 0;
+    }
+    void outOfRangeInput()
+    {
+        QFETCH(int, row);
+        QFETCH(int, seat);
+        QFETCH(int, sameRow);
+        QFETCH(int, sameSeat);
+        QCOMPARE(RockPile::seatOffset(row, seat), RockPile::seatOffset(sameRow, sameSeat));
+        QCOMPARE(RockPile::size(row), RockPile::size(sameRow));
+        QCOMPARE(RockPile::rowCenter(row), RockPile::rowCenter(sameRow));
+        QCOMPARE(RockPile::firstIndex(row), RockPile::firstIndex(sameRow));
+        QCOMPARE(RockPile::place(-5).row, 0);
+        QCOMPARE(RockPile::place(-5).seat, 0);
+    }
+
     void collapsedSeven_data()
     {
         QTest::addColumn<qsizetype>("index");

@@ -124,24 +124,24 @@ private slots:
     {
         QTest::addColumn<double>("zeta");
         QTest::addColumn<double>("time");
-        for (double zeta : {0.78, 1.0})
-            for (double time : {0.05, 0.2, 0.5})
-                QTest::addRow("zeta %g t %g", zeta, time) << zeta << time;
+        QTest::addColumn<double>("expected");
+        // From 0 towards 100 with response 0.42: the damped oscillator's closed form, worked out
+        // beforehand (under- and critically damped).
+        QTest::newRow("zeta 0.78 t 0.05") << 0.78 << 0.05 << 18.82555022671822;
+        QTest::newRow("zeta 0.78 t 0.2") << 0.78 << 0.2 << 91.34185777861582;
+        QTest::newRow("zeta 0.78 t 0.5, overshooting") << 0.78 << 0.5 << 100.37366388257232;
+        QTest::newRow("zeta 1 t 0.05") << 1.0 << 0.05 << 17.26496005824478;
+        QTest::newRow("zeta 1 t 0.2") << 1.0 << 0.2 << 79.96525956620431;
+        QTest::newRow("zeta 1 t 0.5") << 1.0 << 0.5 << 99.52150232901631;
     }
 
     void springMatchesClosedForm()
     {
         QFETCH(double, zeta);
         QFETCH(double, time);
-        const double response = 0.42, w0 = 2 * std::numbers::pi / response;
-        double expected = 100 - 100 * std::exp(-w0 * time) * (1 + w0 * time);
-        if (zeta < 1) {
-            const double wd = w0 * std::sqrt(1 - zeta * zeta);
-            expected = 100 - 100 * std::exp(-zeta * w0 * time) *
-                                 (std::cos(wd * time) + zeta * w0 / wd * std::sin(wd * time));
-        }
+        QFETCH(double, expected);
         SpringAnimation<double> spring(0.0);
-        spring.animateTo(100.0, Spring{response, zeta});
+        spring.animateTo(100.0, Spring{0.42, zeta});
         runFor(time);
         QCOMPARE_NEAR(spring.value(), expected, 1e-6);
     }
