@@ -2,6 +2,7 @@
 #include "FakeDesktop.h"
 #include "IdleRockController.h"
 #include "IdleRockView.h"
+#include "PointerAround.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -19,12 +20,6 @@ SaveData defaults()
     return {};
 }
 
-// The pointer `distance` from `centre` at `degrees` counter-clockwise (y up).
-QPointF around(QPointF centre, double distance, double degrees)
-{
-    const double a = qDegreesToRadians(degrees);
-    return centre + distance * QPointF(std::cos(a), std::sin(a));
-}
 } // namespace
 
 class TestIdleRockController : public QObject {

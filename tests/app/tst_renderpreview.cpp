@@ -128,9 +128,9 @@ private slots:
         QTemporaryDir folder;
         const int shot = RenderPreview::shootAll(folder.path());
         QCOMPARE(shot, 4);
-        for (const QString &name :
+        for (const char *name :
              {"01-onboarding-draw", "02-onboarding-drawn", "03-onboarding-blank", "04-onboarding-choose"})
-            QCOMPARE(QImageReader(folder.filePath(name + QStringLiteral(".png"))).size(), QSize(640, 940));
+            QCOMPARE(QImageReader(folder.filePath(QLatin1String(name) + QStringLiteral(".png"))).size(), QSize(640, 940));
         for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
             QVERIFY2(!key.startsWith("KIVVO_"), qPrintable(key));
     }

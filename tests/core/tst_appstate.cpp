@@ -1,4 +1,5 @@
 #include "AppState.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,19 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 const QByteArray goodWish =
     R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","text":"첫 소원","createdAt":100,"seed":0.5,)"

@@ -1,6 +1,8 @@
 #include "IdleRockMetrics.h"
 #include "IdleRockRoll.h"
 
+#include "PointerAround.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -21,12 +23,6 @@ void saturate(IdleRockRoll &roll)
         roll.drive(1e6, frame);
 }
 
-// The pointer `distance` points from `centre` at `degrees` counter-clockwise (y up).
-QPointF around(QPointF centre, double distance, double degrees)
-{
-    const double a = qDegreesToRadians(degrees);
-    return centre + distance * QPointF(std::cos(a), std::sin(a));
-}
 } // namespace
 
 class TestIdleRock : public QObject {

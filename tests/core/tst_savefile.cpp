@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "JsonWriter.h"
 #include "SaveFile.h"
+#include "TestFiles.h"
 #include "WishJsonCache.h"
 
 #include <QDir>
@@ -15,18 +16,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 mode_t modeOf(const QString &path)
 {
