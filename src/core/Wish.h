@@ -20,7 +20,8 @@ struct Wish {
     double createdAt = 0;
     /// Present exactly for drawn wishes.
     std::optional<QList<DrawingStroke>> drawingStrokes;
-    /// Drawn once in [0, 1); the stone's fixed jitter of size, tilt and position.
+    /// Drawn once in [0, 1); the stone's fixed jitter of size, tilt and position. Kept as read, even
+    /// outside that range in a hand-edited file; `drawingSeed` is what drawing uses.
     double seed = 0;
     /// The look the rock had when the wish was made; absent in older records.
     std::optional<RockAppearance> rock;
@@ -30,6 +31,9 @@ struct Wish {
 
     /// The current time in the stored form.
     static double now();
-    /// A stored time as a date.
-    static QDateTime dateOf(double createdAt);
+    /// A stored time as a date; none when it lies outside the years 1 to 9999 or is not a number, as
+    /// only a hand-edited file can make it.
+    static std::optional<QDateTime> dateOf(double createdAt);
+    /// The seed within [0, 1), so a hand-edited value can never swing a stone further than a drawn one.
+    double drawingSeed() const;
 };

@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(wish->text, stored);
         QCOMPARE(wish->drawingStrokes, drawn ? std::optional(strokes) : std::nullopt);
         QVERIFY(wish->seed >= 0 && wish->seed < 1);
-        QVERIFY(std::abs(Wish::dateOf(wish->createdAt).secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        QVERIFY(std::abs(Wish::dateOf(wish->createdAt)->secsTo(QDateTime::currentDateTimeUtc())) < 60);
         QCOMPARE(AppState(path()).wishes(), QList<Wish>{*wish});
     }
 

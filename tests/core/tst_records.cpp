@@ -155,8 +155,57 @@ private slots:
         QVERIFY(wish);
         // Written back in the shortest form that reads as the same number.
         QVERIFY(encoded(*wish).contains("\"createdAt\":786000000.1234568,"));
-        QCOMPARE(Wish::dateOf(0), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
-        QCOMPARE(Wish::dateOf(86400.5), QDateTime(QDate(2001, 1, 2), QTime(0, 0, 0, 500), Qt::UTC));
+    }
+
+    void datesOfStoredNumbers_data()
+    {
+        QTest::addColumn<double>("createdAt");
+        QTest::addColumn<QDateTime>("date"); // invalid: no date
+        const QDateTime none;
+        QTest::newRow("the reference day") << 0.0 << QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+        QTest::newRow("half a second")
+            << 86400.5 << QDateTime(QDate(2001, 1, 2), QTime(0, 0, 0, 500), Qt::UTC);
+        QTest::newRow("last second of 9999")
+            << 252423993599.0 << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
+        QTest::newRow("year 10000") << 252423993600.0 << none;
+        QTest::newRow("first second of year 1")
+            << -63113904000.0 << QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+        QTest::newRow("before year 1") << -63113904001.0 << none;
+        QTest::newRow("huge") << 1e300 << none;
+        QTest::newRow("huge negative") << -1e300 << none;
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << none;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << none;
+    }
+
+    void datesOfStoredNumbers()
+    {
+        QFETCH(double, createdAt);
+        QFETCH(QDateTime, date);
+        const std::optional<QDateTime> converted = Wish::dateOf(createdAt);
+        QCOMPARE(converted.has_value(), date.isValid());
+        if (date.isValid())
+            QCOMPARE(*converted, date);
+    }
+
+    void seedsForDrawingStayInRange_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<double>("drawn");
+        QTest::newRow("inside") << 0.37 << 0.37;
+        QTest::newRow("zero") << 0.0 << 0.0;
+        QTest::newRow("one") << 1.0 << std::nextafter(1.0, 0.0);
+        QTest::newRow("far above") << 1e300 << std::nextafter(1.0, 0.0);
+        QTest::newRow("negative") << -3.0 << 0.0;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0.0;
+    }
+
+    void seedsForDrawingStayInRange()
+    {
+        QFETCH(double, stored);
+        QFETCH(double, drawn);
+        Wish wish;
+        wish.seed = stored;
+        QCOMPARE(wish.drawingSeed(), drawn);
     }
 
     void cachedEncodingMatchesFreshEncoding()
