@@ -8,6 +8,7 @@
 #include "RockImage.h"
 #include "RootView.h"
 #include "Theme.h"
+#include "TowerView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -176,6 +177,16 @@ void paintOnboarding(QPainter &painter, const QSizeF &size)
     painter.drawImage(QRectF(QPointF(), size), capture(*store, size, painter.device()->devicePixelRatioF()));
 }
 
+/// The tower of the sample wishes with the first one's card open.
+void paintTower(QPainter &painter, const QSizeF &size)
+{
+    const auto store = PreviewStores::make(PreviewStores::Kind::sample, sampleWishes(), sampleShape());
+    TowerView tower(store.get());
+    const QImage image = captureView(tower, size, painter.device()->devicePixelRatioF(),
+                                     [&] { tower.select(store->wishes().first()); });
+    painter.drawImage(QRectF(QPointF(), size), image);
+}
+
 using SheetPainter = void (*)(QPainter &, const QSizeF &);
 
 struct SheetEntry {
@@ -188,6 +199,7 @@ const QList<SheetEntry> &sheetEntries()
 {
     static const QList<SheetEntry> entries{
         {"01-onboarding-draw", {PanelMetrics::width, PanelMetrics::shortHeight}, paintOnboarding},
+        {"03-tower", {PanelMetrics::width, PanelMetrics::shortHeight}, paintTower},
         {"04-menubar-icon", {44, 44}, paintMenuBarIcon},
         {"05-colors", {608, 152}, paintColors},
         {"06-expressions", {552, 184}, paintExpressions},
@@ -360,16 +372,27 @@ QList<Shot> shots()
 
 QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio)
 {
-    SettledAnimations settled;
     RootView view(&state);
+    return captureView(view, size, devicePixelRatio);
+}
+
+QImage captureView(QWidget &view, const QSizeF &size, qreal devicePixelRatio,
+                   const std::function<void()> &prepare)
+{
+    SettledAnimations settled;
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.resize(size.toSize());
     view.show();
-    QCoreApplication::processEvents();
+    if (prepare)
+        prepare();
+    // Layouts and scroll positions arrive as posted events, sometimes posting more.
+    for (int round = 0; round < 4; ++round)
+        QCoreApplication::processEvents();
     QImage image((size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Theme::bg);
-    view.render(&image);
+    // On the theme's background, not the window's.
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
 

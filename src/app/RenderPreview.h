@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 /// The developer tool that renders the program's looks with fixed sample data into PNG files.
 namespace RenderPreview {
 
@@ -51,6 +53,9 @@ struct Shot {
 QList<Shot> shots();
 /// The panel's root view over `state`, settled, at the given size and pixel ratio.
 QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio = 2);
+/// `view` shown off screen at `size`, `prepare`d, settled and drawn at `devicePixelRatio`.
+QImage captureView(QWidget &view, const QSizeF &size, qreal devicePixelRatio,
+                   const std::function<void()> &prepare = {});
 /// Writes every available shot as FOLDER/name.png and the summary line; returns how many were shot.
 int shootAll(const QString &folder);
 /// Opens the panel's content in an ordinary window and runs the event loop until it closes.

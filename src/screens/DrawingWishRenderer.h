@@ -19,7 +19,8 @@ std::optional<QTransform> fitTransform(const QList<DrawingStroke> &strokes, cons
 /// Draws the strokes into `rect`, each as its own path in ink, 1.4 points wide on screen however the
 /// drawing is scaled; shrunk and centred when `fitted`, else at the recorded coordinates. A stroke
 /// of one point draws nothing. Leaves the painter's state as it found it.
-void paintDrawingWish(QPainter &painter, const QRectF &rect, const QList<DrawingStroke> &strokes, bool fitted);
+void paintDrawingWish(QPainter &painter, const QRectF &rect, const QList<DrawingStroke> &strokes,
+                      bool fitted);
 
 /// A drawn wish, as the tower's card and the composer show it.
 class DrawingWishRenderer : public QWidget {

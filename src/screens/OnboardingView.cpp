@@ -1,6 +1,7 @@
 #include "OnboardingView.h"
 
 #include "Footer.h"
+#include "Labels.h"
 
 #include "AppState.h"
 #include "CustomRockView.h"
@@ -64,17 +65,6 @@ QString takeLabel(OnboardingView::RockChoice choice)
     const QString name =
         choice == OnboardingView::RockChoice::zezedidIvave ? u"기본 돌"_s : u"내가 그린 돌"_s;
     return name + u" 데려가기"_s;
-}
-
-QLabel *makeLabel(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    label->setAlignment(Qt::AlignCenter);
-    return label;
 }
 
 /// What `widget` and its children paint, on a transparent ground.
@@ -159,7 +149,7 @@ QWidget *OnboardingView::makeDrawingStep()
     connect(m_canvas, &RockDrawingCanvas::draftChanged, this, &OnboardingView::applyDraft);
     connect(m_canvas, &RockDrawingCanvas::hintChanged, this, &OnboardingView::applyHint);
 
-    m_hintLabel = makeLabel(m_hint, Theme::caption(), Theme::inkSoft, page);
+    m_hintLabel = Labels::make(m_hint, Theme::caption(), Theme::inkSoft, page);
     m_hintLabel->setFixedHeight(hintHeight);
 
     m_draftRow = new QWidget(page);
@@ -203,9 +193,9 @@ QWidget *OnboardingView::makeChooseStep()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    auto *title = makeLabel(u"누구를 키울래?"_s, Theme::title(), Theme::ink, page);
+    auto *title = Labels::make(u"누구를 키울래?"_s, Theme::title(), Theme::ink, page);
     title->setFixedHeight(titleHeight);
-    auto *caption = makeLabel(u"언제든 바꿀 수 있어."_s, Theme::caption(), Theme::inkSoft, page);
+    auto *caption = Labels::make(u"언제든 바꿀 수 있어."_s, Theme::caption(), Theme::inkSoft, page);
 
     // Slots only take taps; this view paints the rocks beneath them (see paintEvent).
     auto *choiceRow = new QHBoxLayout;

@@ -5,6 +5,7 @@
 #include "OnboardingView.h"
 #include "PanelMetrics.h"
 #include "Theme.h"
+#include "TowerView.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -44,13 +45,14 @@ void RootView::showScreen(bool hasOnboarded)
 
 QWidget *RootView::makeHome()
 {
-    // The home screen's place: until its tabs come, an onboarded user sees the background and the
-    // footer, so the companion can always be quit from its panel.
+    // The home screen's place: until its tabs come, an onboarded user sees the tower and the footer,
+    // so the companion can always be quit from its panel.
     auto *home = new QWidget(this);
     home->setObjectName(QStringLiteral("home"));
     auto *column = new QVBoxLayout(home);
     column->setContentsMargins(0, 0, 0, 0);
-    column->addStretch(1);
+    column->setSpacing(0);
+    column->addWidget(new TowerView(m_state, std::nullopt, std::nullopt, home), 1);
     column->addWidget(Footer::makeQuitFooter(home));
     return home;
 }

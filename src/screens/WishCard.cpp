@@ -1,0 +1,156 @@
+#include "WishCard.h"
+
+#include "Chip.h"
+#include "DrawingWishRenderer.h"
+#include "Graphemes.h"
+#include "Labels.h"
+#include "SketchBox.h"
+#include "Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+/// Characters that fill one line of the card.
+constexpr qsizetype lineLength = 28;
+/// The box's heights: one line, and each further line up to three.
+constexpr int oneLineHeight = 46;
+constexpr int lineStep = 22;
+constexpr int maxLines = 3;
+/// Space between the box's edge and its text or drawing.
+constexpr int insetX = 14;
+constexpr int insetY = 12;
+
+QColor mix(const QColor &from, const QColor &to, double t)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+} // namespace
+
+WishCard::WishCard(QWidget *parent) : QWidget(parent)
+{
+    makeBox();
+    makeFooter();
+}
+
+int WishCard::boxHeight(const Wish &wish)
+{
+    if (wish.drawingStrokes)
+        return oneLineHeight + (maxLines - 1) * lineStep;
+    qsizetype lines = 0;
+    // Empty pieces count: a blank line between two lines is a line of its own.
+    for (QStringView piece : QStringView(wish.text).split(u'\n'))
+        lines += std::max<qsizetype>(1, (Graphemes::count(piece) + lineLength - 1) / lineLength);
+    if (lines < 2)
+        return oneLineHeight;
+    return oneLineHeight + int(std::min<qsizetype>(lines, maxLines) - 1) * lineStep;
+}
+
+QString WishCard::dateString(double createdAt)
+{
+    const std::optional<QDateTime> date = Wish::dateOf(createdAt);
+    if (!date)
+        return {};
+    return QLocale(u"ko_KR"_s).toString(date->toLocalTime(), u"yyyy.MM.dd HH:mm"_s);
+}
+
+void WishCard::setWish(const Wish &wish)
+{
+    m_wish = wish;
+    const bool drawn = wish.drawingStrokes.has_value();
+    m_textArea->setVisible(!drawn);
+    m_drawing->setVisible(drawn);
+    m_text->setText(drawn ? QString() : wish.text);
+    m_drawing->setStrokes(drawn ? *wish.drawingStrokes : QList<DrawingStroke>());
+    m_textArea->verticalScrollBar()->setValue(0);
+    m_date->setText(dateString(wish.createdAt));
+    setFixedHeight(boxHeight(wish) + footerGap + footerHeight);
+    arrange();
+}
+
+void WishCard::setArmed(bool armed)
+{
+    m_armed = armed;
+    m_delete->setText(armed ? u"진짜 내려?"_s : u"돌 내리기"_s);
+}
+
+void WishCard::setArmBlend(double blend)
+{
+    m_delete->setFill(mix(Theme::paper, Theme::ink, blend));
+    Labels::setTextColour(m_delete, mix(Theme::inkSoft, Theme::paper, blend));
+}
+
+void WishCard::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrange();
+}
+
+void WishCard::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void WishCard::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void WishCard::makeBox()
+{
+    m_box = new SketchBox(18, Theme::paper, 1.5, this);
+    m_textArea = new QScrollArea(m_box);
+    m_textArea->setFrameShape(QFrame::NoFrame);
+    m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textArea->setWidgetResizable(true);
+    m_textArea->viewport()->setAutoFillBackground(false);
+    m_text = Labels::make(QString(), Theme::handwriting(15, QFont::Medium), Theme::ink, nullptr);
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_text->setWordWrap(true);
+    m_textArea->setWidget(m_text);
+    // The scroll area paints its content's background; the card's paper shows through instead.
+    m_text->setAutoFillBackground(false);
+    m_drawing = new DrawingWishRenderer(m_box);
+    m_drawing->setFitted(true);
+    m_drawing->hide();
+}
+
+void WishCard::makeFooter()
+{
+    m_footer = new QWidget(this);
+    auto *row = new QHBoxLayout(m_footer);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->setSpacing(8);
+    m_date = Labels::make(QString(), Theme::caption(), Theme::inkSoft, m_footer);
+    row->addWidget(m_date, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    m_delete = new Chip(u"돌 내리기"_s, Theme::paper, m_footer);
+    m_delete->setObjectName(u"deleteChip"_s);
+    m_delete->setToolTip(u"이 돌 내리기"_s);
+    Labels::setTextColour(m_delete, Theme::inkSoft);
+    row->addWidget(m_delete, 0, Qt::AlignVCenter);
+    connect(m_delete, &QAbstractButton::clicked, this, &WishCard::deletePressed);
+}
+
+void WishCard::arrange()
+{
+    const int box = boxHeight(m_wish);
+    m_box->setGeometry(0, 0, width(), box);
+    const QRect inside(insetX, insetY, std::max(0, width() - 2 * insetX), std::max(0, box - 2 * insetY));
+    m_textArea->setGeometry(inside);
+    m_drawing->setGeometry(inside);
+    m_footer->setGeometry(0, box + footerGap, width(), footerHeight);
+}

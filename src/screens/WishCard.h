@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Wish.h"
+
+#include <QWidget>
+
+class Chip;
+class DrawingWishRenderer;
+class QLabel;
+class QScrollArea;
+class SketchBox;
+
+/// The card under the tower that shows the selected wish: its text or drawing in a sketch box, and
+/// below it the date and the chip that takes the stone down in two presses.
+class WishCard : public QWidget {
+    Q_OBJECT
+
+public:
+    /// Between the box and the footer row, and the footer row's height.
+    static constexpr int footerGap = 6;
+    static constexpr int footerHeight = 26;
+
+    explicit WishCard(QWidget *parent = nullptr);
+
+    /// Height of the box for `wish`: 46, 68 or 90 by its lines, 90 for a drawing.
+    static int boxHeight(const Wish &wish);
+    /// The creation date as the card shows it, in the system's time zone; empty without a valid date.
+    static QString dateString(double createdAt);
+
+    /// The wish on show.
+    const Wish &wish() const { return m_wish; }
+    /// Shows `wish`, sizing the card to it.
+    void setWish(const Wish &wish);
+    /// Whether the delete chip waits for its second press.
+    bool isArmed() const { return m_armed; }
+    /// Arms or disarms the delete chip; the chip darkens as `blend` goes from 0 to 1.
+    void setArmed(bool armed);
+    void setArmBlend(double blend);
+
+    /// The delete chip, the text label and the drawing (for tests and the preview).
+    Chip *deleteChip() const { return m_delete; }
+    QLabel *textLabel() const { return m_text; }
+    DrawingWishRenderer *drawing() const { return m_drawing; }
+    QLabel *dateLabel() const { return m_date; }
+
+signals:
+    /// The delete chip was pressed.
+    void deletePressed();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    /// Taps on the card stay on the card; they do not reach the screen behind it.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    /// The box with the text or the drawing.
+    void makeBox();
+    /// The row with the date and the delete chip.
+    void makeFooter();
+    /// Puts the box and the footer row in place.
+    void arrange();
+
+    Wish m_wish;
+    bool m_armed = false;
+    SketchBox *m_box = nullptr;
+    QScrollArea *m_textArea = nullptr;
+    QLabel *m_text = nullptr;
+    DrawingWishRenderer *m_drawing = nullptr;
+    QWidget *m_footer = nullptr;
+    QLabel *m_date = nullptr;
+    Chip *m_delete = nullptr;
+};
