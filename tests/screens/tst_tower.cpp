@@ -1,0 +1,377 @@
+#include "AppState.h"
+#include "Chip.h"
+#include "ClockSteps.h"
+#include "PendingDeletions.h"
+#include "RockPileView.h"
+#include "TestFiles.h"
+#include "TowerView.h"
+#include "WishCard.h"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+Wish textWish(const QString &text)
+{
+    return Wish{QUuid::createUuid(), text, 0, std::nullopt, 0.5, std::nullopt};
+}
+
+/// A store on a file in a fresh folder, holding `count` wishes "A", "B", ...
+struct Store {
+    QTemporaryDir folder;
+    std::unique_ptr<AppState> state;
+
+    explicit Store(int count)
+    {
+        state = std::make_unique<AppState>(folder.filePath(u"data.json"_s));
+        QList<Wish> wishes;
+        for (int i = 0; i < count; ++i)
+            wishes.append(textWish(QString(QChar(u'A' + i))));
+        state->setWishes(wishes);
+    }
+
+    /// The wish texts, in order, as the file on disk holds them.
+    QString onDisk() const
+    {
+        AppState reread(state->fileURL());
+        QString texts;
+        for (const Wish &wish : reread.wishes())
+            texts += wish.text;
+        return texts;
+    }
+
+    QString inMemory() const
+    {
+        QString texts;
+        for (const Wish &wish : state->wishes())
+            texts += wish.text;
+        return texts;
+    }
+};
+
+/// A tower screen on `store`, shown at 320 x `height`.
+std::unique_ptr<TowerView> shownTower(AppState *state, int height = 470,
+                                      std::optional<QUuid> highlight = std::nullopt)
+{
+    auto view = std::make_unique<TowerView>(state, highlight);
+    view->resize(320, height);
+    view->show();
+    QCoreApplication::processEvents();
+    return view;
+}
+
+/// The two presses on the delete chip of the selected wish.
+void confirmDelete(TowerView &view)
+{
+    QTest::mouseClick(view.card()->deleteChip(), Qt::LeftButton);
+    QTest::mouseClick(view.card()->deleteChip(), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestTower : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        qunsetenv("KIVVO_SELECT");
+        runClock(3); // nothing of one test moves on into the next
+    }
+
+    void cardHeights_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("height");
+        QTest::newRow("empty") << QString() << 46;
+        QTest::newRow("one character") << u"가"_s << 46;
+        QTest::newRow("28 characters") << QString(28, u'가') << 46;
+        QTest::newRow("29 characters") << QString(29, u'가') << 68;
+        QTest::newRow("two lines") << u"a\nb"_s << 68;
+        QTest::newRow("an empty line between") << u"a\n\nb"_s << 90;
+        QTest::newRow("a trailing break") << u"a\n"_s << 68;
+        QTest::newRow("100 characters, capped") << QString(100, u'a') << 90;
+        // 28 joined emoji are 28 characters, though 308 UTF-16 units.
+        QTest::newRow("emoji count one each") << u"👨‍👩‍👧‍👦"_s.repeated(28) << 46;
+        QTest::newRow("29 emoji") << u"😀"_s.repeated(29) << 68;
+    }
+
+    void cardHeights()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, height);
+        QCOMPARE(TowerView::wishCardHeight(textWish(text)), height);
+    }
+
+    void drawingCardIsTallest()
+    {
+        Wish wish = textWish(u"그림"_s);
+        wish.drawingStrokes = QList<DrawingStroke>{};
+        QCOMPARE(TowerView::wishCardHeight(wish), 90);
+    }
+
+    void dates_data()
+    {
+        QTest::addColumn<QDateTime>("date");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("evening") << QDateTime(QDate(2025, 3, 7), QTime(21, 5)) << u"2025.03.07 21:05"_s;
+        QTest::newRow("morning") << QDateTime(QDate(2024, 12, 31), QTime(0, 0, 59)) << u"2024.12.31 00:00"_s;
+    }
+
+    void dates()
+    {
+        QFETCH(QDateTime, date);
+        QFETCH(QString, shown);
+        const double createdAt = (date.toMSecsSinceEpoch() -
+                                  QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch()) /
+                                 1000.0;
+        QCOMPARE(TowerView::dateString(createdAt), shown);
+    }
+
+    void impossibleDateShowsNone() { QCOMPARE(TowerView::dateString(1e300), QString()); }
+
+    void rockAreaShrinksByTheCard_data()
+    {
+        QTest::addColumn<bool>("drawing");
+        QTest::addColumn<int>("shrink");
+        QTest::newRow("one-line card") << false << 62;
+        QTest::newRow("drawing") << true << 106;
+    }
+
+    void rockAreaShrinksByTheCard()
+    {
+        QFETCH(bool, drawing);
+        QFETCH(int, shrink);
+        Store store(3);
+        if (drawing) {
+            QList<Wish> wishes = store.state->wishes();
+            wishes[1].drawingStrokes = QList<DrawingStroke>{DrawingStroke{{{0, 0}, {10, 10}}}};
+            store.state->setWishes(wishes);
+        }
+        auto view = shownTower(store.state.get());
+        QCOMPARE(view->rockAreaHeight(470), 470 - 4 - 4 - 28);
+        QCOMPARE(view->pileArea()->height(), 434);
+        view->select(store.state->wishes()[1]);
+        QCOMPARE(view->rockAreaHeight(470), 434 - shrink);
+        runClock(2);
+        QCOMPARE(view->pileArea()->height(), 434 - shrink);
+        // A short panel leaves no room, never less than none.
+        QCOMPARE(view->rockAreaHeight(50), 0);
+        view->resize(320, 50);
+        QCOMPARE(view->pileArea()->height(), 0);
+    }
+
+    void deleteTakesTwoPressesAndSavesOnce()
+    {
+        Store store(7);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes()[0]);
+        QTest::mouseClick(view->card()->deleteChip(), Qt::LeftButton);
+        QVERIFY(view->isConfirmingDelete());
+        QCOMPARE(view->card()->deleteChip()->text(), u"진짜 내려?"_s);
+        QCOMPARE(store.inMemory(), u"ABCDEFG"_s);
+        QSignalSpy saves(store.state.get(), &AppState::saved);
+        QTest::mouseClick(view->card()->deleteChip(), Qt::LeftButton);
+        QVERIFY(!view->selected());
+        QVERIFY(!view->isConfirmingDelete());
+        QVERIFY(view->vanishing().contains(store.state->wishes()[0].id));
+        // The card on its way out takes no clicks.
+        QVERIFY(view->card()->testAttribute(Qt::WA_TransparentForMouseEvents));
+        runClock(0.2);
+        QCOMPARE(store.inMemory(), u"ABCDEFG"_s);
+        runClock(0.05);
+        // The stone above drops into the hole, the last fills the top row.
+        QCOMPARE(store.inMemory(), u"FBCDEG"_s);
+        QCOMPARE(saves.count(), 1);
+        QCOMPARE(store.onDisk(), u"FBCDEG"_s);
+        QCOMPARE(view->vanishing().size(), 1);
+        runClock(0.75);
+        QVERIFY(view->vanishing().isEmpty());
+    }
+
+    void deletionOutlivesTheScreen_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("screen closed during the wait") << false;
+        QTest::newRow("program quitting during the wait") << true;
+    }
+
+    void deletionOutlivesTheScreen()
+    {
+        QFETCH(bool, quit);
+        Store store(3);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes()[1]);
+        confirmDelete(*view);
+        view.reset();
+        QCOMPARE(store.inMemory(), u"ABC"_s);
+        if (quit)
+            PendingDeletions::of(store.state.get())->flush(); // what quitting runs
+        else
+            runClock(0.25);
+        QCOMPARE(store.onDisk(), u"AC"_s);
+        QCOMPARE(PendingDeletions::of(store.state.get())->count(), 0);
+    }
+
+    void overlappingDeletesKeepEachOther()
+    {
+        Store store(7);
+        auto view = shownTower(store.state.get());
+        const Wish first = store.state->wishes()[3];
+        const Wish second = store.state->wishes()[4];
+        view->select(first);
+        confirmDelete(*view);
+        runClock(0.5);
+        view->select(second);
+        confirmDelete(*view);
+        QCOMPARE(view->vanishing(), (QSet<QUuid>{first.id, second.id}));
+        runClock(0.5); // first's mark is gone after 0.22 + 0.7 s, second's is not
+        QCOMPARE(view->vanishing(), (QSet<QUuid>{second.id}));
+        // D's hole took G from the row above; E's then took F.
+        QCOMPARE(store.onDisk(), u"ABCGF"_s);
+        runClock(1);
+        QVERIFY(view->vanishing().isEmpty());
+        // Neither stone came back.
+        QVERIFY(!view->pile()->stoneState(first.id));
+        QVERIFY(!view->pile()->stoneState(second.id));
+        QCOMPARE(view->pile()->paintOrder().size(), 5);
+    }
+
+    void selectionDisarmsDelete()
+    {
+        Store store(3);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes()[0]);
+        QTest::mouseClick(view->card()->deleteChip(), Qt::LeftButton);
+        QVERIFY(view->isConfirmingDelete());
+        view->select(store.state->wishes()[1]);
+        QVERIFY(!view->isConfirmingDelete());
+        QCOMPARE(view->card()->deleteChip()->text(), u"돌 내리기"_s);
+        // The next press on the new stone only arms.
+        QTest::mouseClick(view->card()->deleteChip(), Qt::LeftButton);
+        runClock(1);
+        QCOMPARE(store.inMemory(), u"ABC"_s);
+        // Re-selecting the selected stone keeps the chip armed.
+        view->select(store.state->wishes()[1]);
+        QVERIFY(view->isConfirmingDelete());
+        view->clearSelection();
+        QVERIFY(!view->isConfirmingDelete());
+    }
+
+    void selectedWishLeavingTheStoreClearsTheCard()
+    {
+        Store store(3);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes()[2]);
+        QTest::mouseClick(view->card()->deleteChip(), Qt::LeftButton);
+        store.state->deleteWish(store.state->wishes()[2]);
+        QVERIFY(!view->selected());
+        QVERIFY(!view->isConfirmingDelete());
+        QVERIFY(view->card()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    void tappingAStoneSelectsAndTheBackgroundClears()
+    {
+        Store store(3);
+        auto view = shownTower(store.state.get());
+        RockPileView *pile = view->pile();
+        const Wish wish = store.state->wishes()[1];
+        QTest::mouseClick(pile, Qt::LeftButton, {}, pile->stoneCentre(*pile->stoneState(wish.id)).toPoint());
+        QCOMPARE(view->selected()->id, wish.id);
+        QCOMPARE(pile->selectedId(), wish.id);
+        // A tap on the card keeps the selection; one on the empty screen clears it.
+        runClock(1);
+        QTest::mouseClick(view->card(), Qt::LeftButton, {}, QPoint(100, 20));
+        QVERIFY(view->selected());
+        QTest::mouseClick(pile, Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!view->selected());
+    }
+
+    void wishTextIsPlain()
+    {
+        Store store(0);
+        const QString markup = u"<b>굵게</b> <img src=\"/etc/passwd\"> <a href=\"x\">링크</a>"_s;
+        store.state->addWish(markup);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes().first());
+        QCOMPARE(view->card()->textLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(view->card()->textLabel()->text(), markup);
+    }
+
+    void preselection_data()
+    {
+        QTest::addColumn<int>("wishes");
+        QTest::addColumn<QByteArray>("select");
+        QTest::addColumn<int>("selected"); // -1: none
+        QTest::newRow("variable on") << 3 << "1"_ba << 0;
+        QTest::newRow("variable on, empty tower") << 0 << "1"_ba << -1;
+        QTest::newRow("anything else") << 3 << "yes"_ba << -1;
+        QTest::newRow("absent") << 3 << QByteArray() << -1;
+    }
+
+    void preselection()
+    {
+        QFETCH(int, wishes);
+        QFETCH(QByteArray, select);
+        QFETCH(int, selected);
+        if (!select.isNull())
+            qputenv("KIVVO_SELECT", select);
+        Store store(wishes);
+        auto view = shownTower(store.state.get());
+        QCOMPARE(view->selected().has_value(), selected >= 0);
+        if (selected >= 0)
+            QCOMPARE(view->selected()->id, store.state->wishes()[selected].id);
+        QCOMPARE(view->tallChip()->isVisible(), wishes > 0);
+        QCOMPARE(view->pileArea()->isVisible(), wishes > 0);
+    }
+
+    void highlightSelectsAndAnchors_data()
+    {
+        QTest::addColumn<int>("highlight"); // index, or -1 for none
+        QTest::addColumn<bool>("atTop");
+        QTest::newRow("no highlight: the base") << -1 << false;
+        QTest::newRow("the newest: its top") << 39 << true;
+        QTest::newRow("an older one: the base") << 3 << false;
+    }
+
+    void highlightSelectsAndAnchors()
+    {
+        QFETCH(int, highlight);
+        QFETCH(bool, atTop);
+        Store store(40);
+        const std::optional<QUuid> id =
+            highlight >= 0 ? std::optional(store.state->wishes()[highlight].id) : std::nullopt;
+        auto view = shownTower(store.state.get(), 470, id);
+        QCoreApplication::processEvents();
+        QCOMPARE(view->isFocusingNewRock(), atTop);
+        QCOMPARE(view->selected().has_value(), highlight >= 0);
+        const QScrollBar *bar = view->pileArea()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), atTop ? 0 : bar->maximum());
+    }
+
+    void tallChipTogglesTheStore()
+    {
+        Store store(2);
+        auto view = shownTower(store.state.get());
+        QCOMPARE(view->tallChip()->text(), u"길게 보기"_s);
+        QCOMPARE(view->tallChip()->toolTip(), u"창을 길게 늘여 돌탑을 한눈에 보기"_s);
+        QTest::mouseClick(view->tallChip(), Qt::LeftButton);
+        QVERIFY(store.state->isTowerTall());
+        QCOMPARE(view->tallChip()->text(), u"접기"_s);
+        QCOMPARE(view->tallChip()->chevron(), Chevron::Direction::up);
+        QCOMPARE(view->tallChip()->toolTip(), u"늘인 창을 도로 접기"_s);
+    }
+};
+
+QTEST_MAIN(TestTower)
+#include "tst_tower.moc"
