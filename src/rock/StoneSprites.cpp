@@ -122,22 +122,92 @@ QImage renderShadow(const QImage &rock, double blur, qreal scale, int &padding)
 
 } // namespace
 
-const StoneSprites::Sprite &StoneSprites::sprite(const RockAppearance &appearance, double size,
-                                                 bool showsFace, qreal devicePixelRatio)
+const StoneSprites::Entry &StoneSprites::entry(const RockAppearance &appearance, double size, bool showsFace,
+                                               qreal devicePixelRatio)
 {
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         if (it->size == size && it->showsFace == showsFace && it->devicePixelRatio == devicePixelRatio &&
             it->appearance == appearance) {
             if (it != m_entries.begin())
                 m_entries.splice(m_entries.begin(), m_entries, it);
-            return m_entries.front().sprite;
+            return m_entries.front();
         }
     }
     m_entries.push_front({appearance, size, showsFace, devicePixelRatio,
                           render(appearance, size, showsFace, devicePixelRatio)});
-    if (int(m_entries.size()) > capacity)
+    if (int(m_entries.size()) > capacity) {
+        const Entry *dropped = &m_entries.back();
+        std::erase_if(m_poses, [&](const PoseEntry &pose) {
+            m_poseBytes -= pose.sprite == dropped ? pose.pose.image.sizeInBytes() : 0;
+            return pose.sprite == dropped;
+        });
         m_entries.pop_back();
-    return m_entries.front().sprite;
+    }
+    return m_entries.front();
+}
+
+const StoneSprites::Sprite &StoneSprites::sprite(const RockAppearance &appearance, double size,
+                                                 bool showsFace, qreal devicePixelRatio)
+{
+    return entry(appearance, size, showsFace, devicePixelRatio).sprite;
+}
+
+bool StoneSprites::isPoseAngle(double degrees)
+{
+    return std::abs(degrees / poseStep - std::round(degrees / poseStep)) < 1e-9;
+}
+
+const StoneSprites::Pose &StoneSprites::pose(const RockAppearance &appearance, double size, bool showsFace,
+                                             qreal devicePixelRatio, double degrees, bool mirrored)
+{
+    const Entry &base = entry(appearance, size, showsFace, devicePixelRatio);
+    const int step = int(std::lround(degrees / poseStep));
+    const double drop = shadowOffset * size;
+    for (auto it = m_poses.begin(); it != m_poses.end(); ++it) {
+        if (it->sprite == &base && it->step == step && it->mirrored == mirrored && it->shadowDrop == drop) {
+            if (it != m_poses.begin())
+                m_poses.splice(m_poses.begin(), m_poses, it);
+            return m_poses.front().pose;
+        }
+    }
+    const qreal scale = base.sprite.rock.devicePixelRatio();
+    m_poses.push_front(
+        {&base, step, mirrored, drop, renderPose(base.sprite, step * poseStep, mirrored, drop, scale)});
+    m_poseBytes += m_poses.front().pose.image.sizeInBytes();
+    // The newest is always kept, however large.
+    while (m_poseBytes > poseBudget && m_poses.size() > 1) {
+        m_poseBytes -= m_poses.back().pose.image.sizeInBytes();
+        m_poses.pop_back();
+    }
+    return m_poses.front().pose;
+}
+
+StoneSprites::Pose StoneSprites::renderPose(const Sprite &sprite, double degrees, bool mirrored,
+                                            double shadowDrop, qreal scale)
+{
+    QTransform turn;
+    turn.rotate(degrees);
+    if (mirrored)
+        turn.scale(-1, 1);
+    const QSizeF rockSize = sprite.rock.deviceIndependentSize();
+    const QSizeF shadowSize = sprite.shadow.deviceIndependentSize();
+    const QRectF rockBounds = turn.mapRect(QRectF(sprite.rockAt, rockSize));
+    const QRectF shadowBounds = turn.mapRect(QRectF(sprite.shadowAt, shadowSize)).translated(0, shadowDrop);
+    // Whole device pixels, so the pose lands on the same grid the stone would.
+    const QRectF united = rockBounds.united(shadowBounds);
+    const QRect pixels(
+        QPoint(int(std::floor(united.left() * scale)), int(std::floor(united.top() * scale))),
+        QPoint(int(std::ceil(united.right() * scale)) - 1, int(std::ceil(united.bottom() * scale)) - 1));
+    Pose pose;
+    pose.at = QPointF(pixels.left() / scale, pixels.top() / scale);
+    pose.image = QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    pose.image.setDevicePixelRatio(scale);
+    pose.image.fill(Qt::transparent);
+    QPainter painter(&pose.image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(-pose.at);
+    paint(painter, sprite, degrees, mirrored, shadowDrop);
+    return pose;
 }
 
 StoneSprites::Sprite StoneSprites::render(const RockAppearance &appearance, double size, bool showsFace,
@@ -149,9 +219,13 @@ StoneSprites::Sprite StoneSprites::render(const RockAppearance &appearance, doub
     sprite.rock = renderRock(appearance, size, showsFace, scale);
     const double half = size / 2 + rockMargin;
     sprite.rockAt = QPointF(-half, -half);
+    // A blurred shadow loses nothing at half the density, and costs a quarter of the pixels to draw.
+    const qreal shadowScale = std::max<qreal>(1, devicePixelRatio / 2);
+    const QImage coarse = sprite.rock.scaled(sprite.rock.size() * (shadowScale / scale),
+                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int padding = 0;
-    sprite.shadow = renderShadow(sprite.rock, shadowBlur * size, scale, padding);
-    sprite.shadowAt = QPointF(-half - padding / scale, -half - padding / scale);
+    sprite.shadow = renderShadow(coarse, shadowBlur * size, shadowScale, padding);
+    sprite.shadowAt = QPointF(-half - padding / shadowScale, -half - padding / shadowScale);
     return sprite;
 }
 
@@ -170,9 +244,16 @@ void StoneSprites::paint(QPainter &painter, const Sprite &sprite, double degrees
     painter.setTransform(base);
 }
 
+void StoneSprites::clear()
+{
+    m_poses.clear();
+    m_poseBytes = 0;
+    m_entries.clear();
+}
+
 qint64 StoneSprites::bytes() const
 {
-    qint64 total = 0;
+    qint64 total = m_poseBytes;
     for (const Entry &entry : m_entries)
         total += entry.sprite.rock.sizeInBytes() + entry.sprite.shadow.sizeInBytes();
     return total;

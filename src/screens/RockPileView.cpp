@@ -5,6 +5,7 @@
 #include "RockPile.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -325,9 +326,12 @@ QRectF RockPileView::bounds(const Stone &stone, const StoneState &state) const
 void RockPileView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    // Sprites carry a transparent border, so their edges need no antialiasing; without it turned
+    // images take the raster engine's fast path.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF exposed = event->rect();
-    const qreal ratio = devicePixelRatioF();
+    // The device painted on, not the widget: the preview renders it into images of their own density.
+    const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
     for (const Stone *stone : m_order) {
         if (stone->track.value().opacity <= 0 || !bounds(*stone, stone->track.value()).intersects(exposed))
             continue;
@@ -342,14 +346,22 @@ void RockPileView::paintStone(QPainter &painter, const Stone &stone, qreal devic
     const double seed = stone.wish.drawingSeed();
     const bool showsFace = stone.index >= 0 && m_selectedId == stone.wish.id;
     const RockAppearance &appearance = stone.wish.rock ? *stone.wish.rock : m_appearance;
-    const StoneSprites::Sprite &sprite = m_sprites.sprite(appearance, size, showsFace, devicePixelRatio);
     painter.save();
     painter.translate(stoneCentre(state));
     painter.scale(state.scale, state.scale);
     painter.setOpacity(std::clamp(state.opacity, 0.0, 1.0));
     // The wish's own mirror and tilt ride on the pile's turn.
     const double degrees = state.angle + (seed - 0.5) * 14;
-    StoneSprites::paint(painter, sprite, degrees, seed < 0.5, StoneSprites::shadowOffset * size);
+    const bool mirrored = seed < 0.5;
+    if (stone.track.isMoving() && stone.track.target().angle != state.angle) {
+        // Turning: drawn turned from the upright sprite, since no pose would be used twice.
+        const StoneSprites::Sprite &sprite = m_sprites.sprite(appearance, size, showsFace, devicePixelRatio);
+        StoneSprites::paint(painter, sprite, degrees, mirrored, StoneSprites::shadowOffset * size);
+    } else {
+        const StoneSprites::Pose &pose =
+            m_sprites.pose(appearance, size, showsFace, devicePixelRatio, degrees, mirrored);
+        painter.drawImage(pose.at, pose.image);
+    }
     painter.restore();
 }
 
