@@ -153,6 +153,8 @@ void TowerView::resizeEvent(QResizeEvent *event)
 void TowerView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // The tall chip explains itself even while the panel is not the active window.
+    window()->setAttribute(Qt::WA_AlwaysShowToolTips);
     std::optional<Wish> wanted = m_selected;
     if (m_highlightId) {
         const auto found = std::find_if(m_wishes.cbegin(), m_wishes.cend(),

@@ -6,50 +6,9 @@
 set -euo pipefail
 
 kivvo="$1"
-for tool in Xvfb trayer xdotool xev; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
-
-scratch="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [[ -f "$scratch/kivvo.log" ]] && sed 's/^/kivvo: /' "$scratch/kivvo.log"
-    exit 1
-}
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths="$1"
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-# "X Y W H" of a window.
-geometry_of() {
-    xdotool getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
-}
-near() { (($1 - $2 <= $3 && $2 - $1 <= $3)); }
-
-# A free display.
-display=90
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do ((display++)); done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-wait_for 50 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
+tools=(Xvfb trayer xdotool xev)
+source "$(dirname "$0")/lib.sh"
+start_display
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
 pids+=($!)
 
@@ -58,11 +17,6 @@ xev -geometry 400x300+100+450 -name beneath >"$scratch/xev.log" 2>&1 &
 pids+=($!)
 wait_for 50 xdotool search --name '^beneath$' >/dev/null || fail "no window to click through to"
 
-export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" XDG_CONFIG_HOME="$scratch/home/.config"
-export XDG_RUNTIME_DIR="$scratch/runtime"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 save="$XDG_DATA_HOME/Kivvo/data.json"
 
 xdotool mousemove 700 300

@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include "DrawingWishRenderer.h"
 
 #include <memory>
 
@@ -196,6 +198,12 @@ private slots:
         QCOMPARE(view->vanishing().size(), 1);
         runClock(0.75);
         QVERIFY(view->vanishing().isEmpty());
+        // The stone that dropped into the hole can be tapped where it now rests.
+        RockPileView *pile = view->pile();
+        const Wish dropped = store.state->wishes()[0];
+        const QPointF centre = pile->stoneCentre(*pile->stoneState(dropped.id));
+        QTest::mouseClick(pile, Qt::LeftButton, {}, centre.toPoint());
+        QCOMPARE(view->selected()->id, dropped.id);
     }
 
     void deletionOutlivesTheScreen_data()
@@ -307,6 +315,33 @@ private slots:
         QCOMPARE(view->card()->textLabel()->text(), markup);
     }
 
+    void drawnWishShowsItsDrawing()
+    {
+        Store store(0);
+        store.state->addDrawingWish({DrawingStroke{{{0, 0}, {300, 20}}}});
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes().first());
+        runClock(1);
+        QVERIFY(view->card()->drawing()->isVisible());
+        QVERIFY(!view->card()->textLabel()->isVisible());
+        QVERIFY(view->card()->drawing()->fitted());
+        QCOMPARE(view->card()->drawing()->strokes(), *store.state->wishes().first().drawingStrokes);
+        // Inset 14 and 12 in a 90-point box.
+        QCOMPARE(view->card()->drawing()->geometry(), QRect(14, 12, 320 - 48 - 28, 90 - 24));
+    }
+
+    void wheelScrollsThePile()
+    {
+        Store store(40);
+        auto view = shownTower(store.state.get());
+        QScrollBar *bar = view->pileArea()->verticalScrollBar();
+        const int bottom = bar->value();
+        QWheelEvent wheel(QPointF(100, 100), view->pileArea()->viewport()->mapToGlobal(QPointF(100, 100)),
+                          QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->pileArea()->viewport(), &wheel);
+        QVERIFY(bar->value() < bottom);
+    }
+
     void preselection_data()
     {
         QTest::addColumn<int>("wishes");
@@ -365,6 +400,7 @@ private slots:
         auto view = shownTower(store.state.get());
         QCOMPARE(view->tallChip()->text(), u"길게 보기"_s);
         QCOMPARE(view->tallChip()->toolTip(), u"창을 길게 늘여 돌탑을 한눈에 보기"_s);
+        QVERIFY(view->window()->testAttribute(Qt::WA_AlwaysShowToolTips));
         QTest::mouseClick(view->tallChip(), Qt::LeftButton);
         QVERIFY(store.state->isTowerTall());
         QCOMPARE(view->tallChip()->text(), u"접기"_s);

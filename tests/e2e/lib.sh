@@ -1,0 +1,54 @@
+# Shared by the end-to-end tests: a scratch folder cleaned up on exit, waiting, window geometry, and
+# a private Xvfb display. Source it after setting `tools` to the commands the test needs.
+
+for tool in "${tools[@]}"; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+scratch="$(mktemp -d)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [[ -f "$scratch/kivvo.log" ]] && sed 's/^/kivvo: /' "$scratch/kivvo.log"
+    exit 1
+}
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tenths="$1"
+    shift
+    for ((i = 0; i < tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# "X Y W H" of a window.
+geometry_of() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
+}
+near() { (($1 - $2 <= $3 && $2 - $1 <= $3)); }
+
+# A free display of 1440 x 900, and a user of its own in the scratch folder.
+start_display() {
+    local display=90
+    while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do ((display++)); done
+    export DISPLAY=":$display"
+    Xvfb "$DISPLAY" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 50 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
+    export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" XDG_CONFIG_HOME="$scratch/home/.config"
+    export XDG_RUNTIME_DIR="$scratch/runtime" TMPDIR="$scratch/tmp"
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$TMPDIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+}
