@@ -249,8 +249,14 @@ void TowerView::followWishes(const QList<Wish> &wishes)
     if (m_selected) {
         const auto found = std::find_if(wishes.cbegin(), wishes.cend(),
                                         [this](const Wish &w) { return w.id == m_selected->id; });
-        // A selected wish that left the store takes the card and the armed chip with it.
-        applySelection(found == wishes.cend() ? std::nullopt : std::optional(*found), Motion::instant());
+        if (found == wishes.cend()) {
+            // A selected wish that left the store takes the card and the armed chip with it.
+            applySelection(std::nullopt, Motion::instant());
+        } else if (!(*found == *m_selected)) {
+            m_selected = *found;
+            m_card->setWish(*found);
+            m_lower.animateTo(lowerHeight(m_selected), Motion::instant());
+        }
     }
     arrange();
     update();
