@@ -177,6 +177,13 @@ void paintOnboarding(QPainter &painter, const QSizeF &size)
     painter.drawImage(QRectF(QPointF(), size), capture(*store, size, painter.device()->devicePixelRatioF()));
 }
 
+/// The talk screen on the sample wishes, with the ready-made rock.
+void paintTalk(QPainter &painter, const QSizeF &size)
+{
+    const auto store = PreviewStores::make(PreviewStores::Kind::characterRock, sampleWishes(), sampleShape());
+    painter.drawImage(QRectF(QPointF(), size), capture(*store, size, painter.device()->devicePixelRatioF()));
+}
+
 /// The tower of the sample wishes with the first one's card open.
 void paintTower(QPainter &painter, const QSizeF &size)
 {
@@ -199,6 +206,7 @@ const QList<SheetEntry> &sheetEntries()
 {
     static const QList<SheetEntry> entries{
         {"01-onboarding-draw", {PanelMetrics::width, PanelMetrics::shortHeight}, paintOnboarding},
+        {"02-talk", {PanelMetrics::width, 400}, paintTalk},
         {"03-tower", {PanelMetrics::width, PanelMetrics::shortHeight}, paintTower},
         {"04-menubar-icon", {44, 44}, paintMenuBarIcon},
         {"05-colors", {608, 152}, paintColors},

@@ -83,8 +83,8 @@ private slots:
             const QImage image = RenderPreview::renderSheet(sheet.name, 2);
             QCOMPARE(image.size(), (sheet.size * 2).toSize());
         }
-        QCOMPARE(names, QStringList({"01-onboarding-draw", "03-tower", "04-menubar-icon", "05-colors",
-                                     "06-expressions", "07-drawn-shapes"}));
+        QCOMPARE(names, QStringList({"01-onboarding-draw", "02-talk", "03-tower", "04-menubar-icon",
+                                     "05-colors", "06-expressions", "07-drawn-shapes"}));
         QCOMPARE(sheets.last().size, QSizeF(224 * 5, 224));
         QVERIFY(RenderPreview::renderSheet("nope").isNull());
     }

@@ -10,7 +10,7 @@ source "$(dirname "$0")/lib.sh"
 start_display
 save="$TMPDIR/kivvo-preview.json"
 
-KIVVO_WINDOW=1 "$kivvo" >"$scratch/kivvo.log" 2>&1 &
+KIVVO_WINDOW=1 KIVVO_SCREEN=tower "$kivvo" >"$scratch/kivvo.log" 2>&1 &
 kivvo_pid=$!
 pids+=("$kivvo_pid")
 window_id() { xdotool search --onlyvisible --name '^키보 미리보기$' 2>/dev/null | head -1; }

@@ -100,14 +100,14 @@ private slots:
         QTest::addColumn<double>("scale");
         QTest::addColumn<QPointF>("middle"); // where the drawing's middle lands
         // 300 wide (302.8 with its margin) into 100: scaled by 100 / 302.8 and centred.
-        QTest::newRow("shrunk to fit")
-            << QList<DrawingStroke>{line({{0, 0}, {300, 20}})} << QSizeF(100, 100) << 100 / 302.8
-            << QPointF(50, 50);
+        QTest::newRow("shrunk to fit") << QList<DrawingStroke>{line({{0, 0}, {300, 20}})} << QSizeF(100, 100)
+                                       << 100 / 302.8 << QPointF(50, 50);
         QTest::newRow("a small drawing is only centred")
             << QList<DrawingStroke>{line({{10, 10}, {30, 20}})} << QSizeF(100, 100) << 1.0 << QPointF(50, 50);
         // The extremes come from the middle of the stroke, not its ends: the box holds every point.
         QTest::newRow("extremes inside the strokes")
-            << QList<DrawingStroke>{line({{50, 50}, {0, 200}, {400, 0}, {60, 60}}), line({}), line({{70, 70}})}
+            << QList<DrawingStroke>{line({{50, 50}, {0, 200}, {400, 0}, {60, 60}}), line({}),
+                                    line({{70, 70}})}
             << QSizeF(100, 100) << 100 / 402.8 << QPointF(50, 50);
     }
     void fitTransform()

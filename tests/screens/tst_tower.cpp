@@ -7,6 +7,7 @@
 #include "TowerView.h"
 #include "WishCard.h"
 
+#include "DrawingWishRenderer.h"
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -14,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
-#include "DrawingWishRenderer.h"
 
 #include <memory>
 

@@ -1,0 +1,123 @@
+#include "ModeSwitch.h"
+
+#include "Theme.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr Spring knobSpring{0.24, 0.8};
+/// The track: 26 tall, 7 above and below; the knob 42 by 22, 2 inside it.
+constexpr QRectF track(0.6, 7.6, 86.8, 24.8); // its 1.2 outline inside 88 x 26
+constexpr double trackCorner = 13;
+constexpr double knobInset = 2;
+constexpr QSizeF knobSize(42, 22);
+constexpr double knobCorner = 11;
+
+/// Read as one element: its name and the chosen word as its value.
+class ModeSwitchAccessible : public QAccessibleWidget {
+public:
+    explicit ModeSwitchAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Slider) {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return ModeSwitch::label(static_cast<ModeSwitch *>(widget())->mode());
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
+{
+    if (className == u"ModeSwitch"_s && object && object->isWidgetType())
+        return new ModeSwitchAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+ModeSwitch::ModeSwitch(Mode mode, QWidget *parent)
+    : QWidget(parent), m_mode(mode), m_knob(mode == Mode::drawing ? 1.0 : 0.0)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    setFixedSize(width, height);
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(u"입력 방식"_s);
+    connect(&m_knob, &Animation::changed, this, [this] { update(); });
+}
+
+void ModeSwitch::setMode(Mode mode)
+{
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    m_knob.animateTo(mode == Mode::drawing ? 1.0 : 0.0, knobSpring);
+    QAccessibleValueChangeEvent event(this, label(mode));
+    QAccessible::updateAccessibility(&event);
+    update();
+}
+
+QString ModeSwitch::label(Mode mode)
+{
+    return mode == Mode::drawing ? u"그림"_s : u"글"_s;
+}
+
+void ModeSwitch::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter.setPen(QPen(Theme::inkSoft, 1.2));
+    painter.setBrush(Theme::paper);
+    painter.drawRoundedRect(track, trackCorner - 0.6, trackCorner - 0.6);
+    const double travel = width - 2 * knobInset - knobSize.width();
+    const QRectF knob(QPointF(knobInset + travel * m_knob.value(), (height - knobSize.height()) / 2),
+                      knobSize);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Theme::ink);
+    painter.drawRoundedRect(knob, knobCorner, knobCorner);
+    painter.setFont(Theme::handwriting(11, QFont::Medium));
+    for (Mode mode : {Mode::text, Mode::drawing}) {
+        const QRectF segment(knobInset + (mode == Mode::drawing ? segmentWidth : 0), 0, segmentWidth, height);
+        painter.setPen(mode == m_mode ? Theme::paper : Theme::ink);
+        painter.drawText(segment, Qt::AlignCenter, label(mode));
+    }
+}
+
+void ModeSwitch::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
+        return;
+    // Each segment takes taps over its whole 42 x 40 box; the inset strips count for the nearer one.
+    emit modeRequested(event->position().x() < width / 2.0 ? Mode::text : Mode::drawing);
+}
+
+void ModeSwitch::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit modeRequested(m_mode == Mode::text ? Mode::drawing : Mode::text);
+        return;
+    case Qt::Key_Left:
+        emit modeRequested(Mode::text);
+        return;
+    case Qt::Key_Right:
+        emit modeRequested(Mode::drawing);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
