@@ -43,7 +43,8 @@ start_display() {
     local display=90
     while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do ((display++)); done
     export DISPLAY=":$display"
-    Xvfb "$DISPLAY" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: the server must not reset when its last client leaves, between two starts of the program.
+    Xvfb "$DISPLAY" -screen 0 1440x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     pids+=($!)
     wait_for 50 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
     export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" XDG_CONFIG_HOME="$scratch/home/.config"
