@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -48,14 +49,19 @@ Wish sampleWish(const QString &text, double seed)
     return Wish{QUuid::createUuid(), text, Wish::now(), std::nullopt, seed, std::nullopt};
 }
 
-/// KIVVO_WISHES when it is a plain decimal number of at least 1.
+/// KIVVO_WISHES when it is a plain decimal number of at least 1, at most `maxSampleWishes`: a
+/// bigger number would only exhaust memory.
 std::optional<int> requestedWishCount()
 {
     const QString value = qEnvironmentVariable("KIVVO_WISHES");
     static const QRegularExpression digits(u"^[0-9]+$"_s);
+    if (!digits.match(value).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const int count = digits.match(value).hasMatch() ? value.toInt(&ok) : 0;
-    return ok && count >= 1 ? std::optional(count) : std::nullopt;
+    const qlonglong count = value.toLongLong(&ok);
+    if (!ok || count < 1) // a number too long for 64 bits counts as none, as before
+        return std::nullopt;
+    return int(std::min<qlonglong>(count, maxSampleWishes));
 }
 
 constexpr double sheetCell = 224; ///< the canvas side of the sample drawings
@@ -290,19 +296,27 @@ namespace {
 class ScopedEnvironment {
 public:
     explicit ScopedEnvironment(const QList<std::pair<QByteArray, QByteArray>> &variables)
-        : m_variables(variables)
     {
-        for (const auto &[name, value] : m_variables)
+        for (const auto &[name, value] : variables) {
+            m_previous.append({name, qEnvironmentVariableIsSet(name.constData())
+                                         ? std::optional(qgetenv(name.constData()))
+                                         : std::nullopt});
             qputenv(name.constData(), value);
+        }
     }
     ~ScopedEnvironment()
     {
-        for (const auto &[name, value] : m_variables)
-            qunsetenv(name.constData());
+        // As they were before: set again, or gone.
+        for (const auto &[name, value] : m_previous) {
+            if (value)
+                qputenv(name.constData(), *value);
+            else
+                qunsetenv(name.constData());
+        }
     }
 
 private:
-    QList<std::pair<QByteArray, QByteArray>> m_variables;
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> m_previous;
 };
 
 /// Jumps every animation to its end while a capture is made, so screens are captured settled.
@@ -328,14 +342,6 @@ double tallHeight()
     const QScreen *screen = QGuiApplication::primaryScreen();
     return PanelMetrics::tallContentHeight(
         screen ? std::optional(double(screen->availableGeometry().height())) : std::nullopt);
-}
-
-/// The screens that exist so far; the others are skipped and named on standard error.
-bool screenBuilt(const QString &name)
-{
-    static const QStringList built{u"01-onboarding-draw"_s, u"02-onboarding-drawn"_s,
-                                   u"03-onboarding-blank"_s, u"04-onboarding-choose"_s};
-    return built.contains(name);
 }
 
 } // namespace
@@ -373,8 +379,6 @@ QList<Shot> shots()
          store(Kind::sample)},
         {u"14-settings"_s, {{screen, "settings"}}, shortHeight, store(Kind::sample)},
     };
-    for (Shot &shot : list)
-        shot.available = screenBuilt(shot.name);
     return list;
 }
 
@@ -407,13 +411,8 @@ QImage captureView(QWidget &view, const QSizeF &size, qreal devicePixelRatio,
 int shootAll(const QString &folder)
 {
     QDir().mkpath(folder);
-    QStringList skipped;
     int shot = 0;
     for (const Shot &entry : shots()) {
-        if (!entry.available) {
-            skipped.append(entry.name);
-            continue;
-        }
         ScopedEnvironment environment(entry.env);
         const std::unique_ptr<AppState> state = entry.makeState();
         capture(*state, QSizeF(PanelMetrics::width, entry.height()))
@@ -421,10 +420,18 @@ int shootAll(const QString &folder)
         ++shot;
     }
     std::fprintf(stderr, "shot %d screens to %s\n", shot, folder.toUtf8().constData());
-    if (!skipped.isEmpty())
-        std::fprintf(stderr, "skipped, their screens are not built yet: %s\n",
-                     skipped.join(u", "_s).toUtf8().constData());
     return shot;
+}
+
+QByteArray pinnedScreenPlatform(const QString &configPath)
+{
+    QFile config(configPath);
+    if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    config.write(
+        R"({"screens":[{"name":"preview","x":0,"y":0,"width":1440,"height":900,"logicalDpi":96,"dpr":2}]})");
+    config.close();
+    return "offscreen:configfile=" + QFile::encodeName(configPath);
 }
 
 int runDebugWindow()

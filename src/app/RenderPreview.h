@@ -35,6 +35,8 @@ struct Sheet {
 };
 /// The sheets render mode writes, in order.
 QList<Sheet> renderSheets();
+/// The most sample wishes KIVVO_WISHES can ask for.
+inline constexpr int maxSampleWishes = 1000;
 /// Paints the named sheet at the given pixel ratio; a null image for an unknown name.
 QImage renderSheet(const QString &name, qreal devicePixelRatio = 2);
 /// Writes every sheet as FOLDER/name.png at scale 2; write errors are ignored. Returns how many
@@ -47,7 +49,6 @@ struct Shot {
     QList<std::pair<QByteArray, QByteArray>> env;         ///< set only while the shot is made
     std::function<double()> height;                       ///< content height; the width is always 320
     std::function<std::unique_ptr<AppState>()> makeState; ///< called after `env` is set
-    bool available = true;                                ///< false while its screen is not built yet
 };
 /// Every shot, in order; sample wishes and shape are made now, once.
 QList<Shot> shots();
@@ -56,8 +57,12 @@ QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio = 2);
 /// `view` shown off screen at `size`, `prepare`d, settled and drawn at `devicePixelRatio`.
 QImage captureView(QWidget &view, const QSizeF &size, qreal devicePixelRatio,
                    const std::function<void()> &prepare = {});
-/// Writes every available shot as FOLDER/name.png and the summary line; returns how many were shot.
+/// Writes every shot as FOLDER/name.png and the summary line; returns how many were shot.
 int shootAll(const QString &folder);
+/// The offscreen platform on a pinned 1440 x 900 screen described in the file `configPath` (written
+/// here), so shots look the same on every machine; the value for QT_QPA_PLATFORM, empty if the file
+/// cannot be written.
+QByteArray pinnedScreenPlatform(const QString &configPath);
 /// Opens the panel's content in an ordinary window and runs the event loop until it closes.
 int runDebugWindow();
 

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -36,7 +37,8 @@ void useOffscreenWithoutDisplay()
 /// The floating rock needs the global pointer and window placement, which only X11 gives.
 void useX11UnderWayland()
 {
-    if (EntryChoice::prefersX11(qEnvironmentVariableIsSet("WAYLAND_DISPLAY"), qEnvironmentVariableIsSet("DISPLAY"),
+    if (EntryChoice::prefersX11(qEnvironmentVariableIsSet("WAYLAND_DISPLAY"),
+                                qEnvironmentVariableIsSet("DISPLAY"),
                                 qEnvironmentVariableIsSet("QT_QPA_PLATFORM")))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
@@ -72,6 +74,11 @@ int main(int argc, char **argv)
 {
     const EntryChoice choice = EntryChoice::choose(
         argumentsOf(argc, argv), qEnvironmentVariableIsSet("KIVVO_WINDOW"), QDir::tempPath());
+    // Shots are taken on a pinned screen, whatever this machine's screens are.
+    QTemporaryDir scratch;
+    if (choice.mode == EntryChoice::Mode::shoot && scratch.isValid())
+        qputenv("QT_QPA_PLATFORM",
+                RenderPreview::pinnedScreenPlatform(scratch.filePath(QStringLiteral("screen.json"))));
     if (choice.mode == EntryChoice::Mode::render || choice.mode == EntryChoice::Mode::shoot)
         useOffscreenWithoutDisplay();
     if (choice.mode == EntryChoice::Mode::normal)

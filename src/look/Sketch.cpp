@@ -63,4 +63,11 @@ QRectF insideForLine(const QRectF &bounds, qreal line)
     return bounds.adjusted(half, half, -half, -half);
 }
 
+QColor blend(const QColor &from, const QColor &to, double t)
+{
+    const auto at = [t](float a, float b) { return a + (b - a) * float(t); };
+    return QColor::fromRgbF(at(from.redF(), to.redF()), at(from.greenF(), to.greenF()),
+                            at(from.blueF(), to.blueF()), at(from.alphaF(), to.alphaF()));
+}
+
 } // namespace Sketch

@@ -27,6 +27,10 @@ void paintOutline(QPainter &painter, const QRectF &rect, qreal corner, qreal lin
 /// A capsule (short sides half circles) filled with `fill`, no outline.
 void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &fill);
 
+/// The colour `t` of the way from `from` to `to` (0 is `from`, 1 is `to`), for fills and texts that
+/// fade between two states.
+QColor blend(const QColor &from, const QColor &to, double t);
+
 /// The rectangle whose outline of width `line` exactly fills `bounds`: widgets clip their painting,
 /// so they draw their box here to keep the outer half of the line visible.
 QRectF insideForLine(const QRectF &bounds, qreal line);

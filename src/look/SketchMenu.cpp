@@ -60,8 +60,32 @@ QAccessibleInterface *sketchMenuAccessible(const QString &className, QObject *ob
     return nullptr;
 }
 
+/// Width of the column that a menu with icons keeps for the check mark in front of them.
+constexpr int checkColumn = 16;
+/// The tick's square, as big as the base style's check box.
+constexpr int tickBox = 14;
+/// From an item's edge to where the base style starts its check and icon column.
+constexpr int itemLead = 4;
+
+/// A bare tick in ink, or in the highlighted text colour on the hovered row.
+void paintTick(QPainter *painter, const QRectF &box, const QStyleOption *option)
+{
+    QPainterPath tick;
+    tick.moveTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
+    tick.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.72);
+    tick.lineTo(box.left() + box.width() * 0.78, box.top() + box.height() * 0.28);
+    const bool hovered = option->state & QStyle::State_Selected;
+    const QColor color = hovered ? option->palette.color(QPalette::HighlightedText) : Theme::ink;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->strokePath(tick, QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter->restore();
+}
+
 /// Draws a checked menu item's indicator as a bare tick and an unchecked one as nothing: the usual
-/// empty check boxes would read as a list of options to tick, not one choice.
+/// empty check boxes would read as a list of options to tick, not one choice. Base styles only frame
+/// a checked item's icon instead of ticking it, which next to a colour swatch shows no choice at all,
+/// so a menu with icons gets a column of its own for the tick, in front of the icons.
 class TickMenuStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -73,19 +97,68 @@ public:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
         }
-        if (!(option->state & State_On))
+        if (option->state & State_On)
+            paintTick(painter, option->rect, option);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        const auto *item = withIcons(element == CE_MenuItem, option, widget);
+        if (!item) {
+            QProxyStyle::drawControl(element, option, painter, widget);
             return;
-        const QRectF box = option->rect;
-        QPainterPath tick;
-        tick.moveTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
-        tick.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.72);
-        tick.lineTo(box.left() + box.width() * 0.78, box.top() + box.height() * 0.28);
-        const bool hovered = option->state & State_Selected;
-        const QColor color = option->palette.color(hovered ? QPalette::HighlightedText : QPalette::Text);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->strokePath(tick, QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter->restore();
+        }
+        // The base draws the row, its highlight and its text after a column widened by ours; the tick
+        // and the icon are ours to place in it.
+        QStyleOptionMenuItem rest = *item;
+        rest.maxIconWidth += checkColumn;
+        rest.icon = QIcon();
+        rest.checkType = QStyleOptionMenuItem::NotCheckable;
+        rest.checked = false;
+        QProxyStyle::drawControl(element, &rest, painter, widget);
+
+        const QRect &row = item->rect;
+        const int left = row.left() + itemLead;
+        if (item->checkType != QStyleOptionMenuItem::NotCheckable && item->checked) {
+            QRect box(0, 0, tickBox, tickBox);
+            box.moveCenter(
+                visualRect(item->direction, row, QRect(left, row.top(), checkColumn, row.height())).center());
+            paintTick(painter, box, item);
+        }
+        if (!item->icon.isNull()) {
+            const int side = proxy()->pixelMetric(PM_SmallIconSize, option, widget);
+            QRect icon(0, 0, side, side);
+            icon.moveCenter(visualRect(item->direction, row,
+                                       QRect(left + checkColumn, row.top(), item->maxIconWidth, row.height()))
+                                .center());
+            const bool enabled = item->state & State_Enabled;
+            const QIcon::Mode mode =
+                !enabled ? QIcon::Disabled : (item->state & State_Selected ? QIcon::Active : QIcon::Normal);
+            item->icon.paint(painter, icon, Qt::AlignCenter, mode, item->checked ? QIcon::On : QIcon::Off);
+        }
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                           const QWidget *widget) const override
+    {
+        const auto *item = withIcons(type == CT_MenuItem, option, widget);
+        if (!item)
+            return QProxyStyle::sizeFromContents(type, option, size, widget);
+        QStyleOptionMenuItem wider = *item;
+        wider.maxIconWidth += checkColumn;
+        return QProxyStyle::sizeFromContents(type, &wider, size, widget);
+    }
+
+private:
+    /// The item when it is an ordinary row of a menu in which some item has an icon.
+    static const QStyleOptionMenuItem *withIcons(bool menuItem, const QStyleOption *option,
+                                                 const QWidget *widget)
+    {
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (!menuItem || !item || !qobject_cast<const QMenu *>(widget))
+            return nullptr;
+        return item->menuItemType == QStyleOptionMenuItem::Normal && item->maxIconWidth > 0 ? item : nullptr;
     }
 };
 

@@ -11,6 +11,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Footer {
 
+QFont font()
+{
+    return Theme::handwriting(11, QFont::Medium);
+}
+
 SketchButton *makeTextButton(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
 {
     SketchButton::Style style;
@@ -27,7 +32,7 @@ QWidget *makeQuitFooter(QWidget *parent)
     footer->setFixedHeight(height);
     auto *row = new QHBoxLayout(footer);
     row->setContentsMargins(padding, 0, padding, 0);
-    SketchButton *quit = makeTextButton(u"종료"_s, Theme::handwriting(11), Theme::inkSoft, footer);
+    SketchButton *quit = makeTextButton(u"종료"_s, font(), Theme::inkSoft, footer);
     quit->setObjectName(u"quit"_s);
     QObject::connect(quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit);
     row->addStretch(1);

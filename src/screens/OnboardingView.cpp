@@ -4,6 +4,7 @@
 #include "Labels.h"
 
 #include "AppState.h"
+#include "ClickGuard.h"
 #include "CustomRockView.h"
 #include "PreviewSwitches.h"
 #include "PrimaryButton.h"
@@ -333,6 +334,8 @@ void OnboardingView::applyStep(Step step)
 {
     m_step = step;
     m_steps->setCurrentIndex(step == Step::drawing ? 0 : 1);
+    // A double click on the button that changed the step must not press what the new step shows there.
+    ClickGuard::guard(m_steps->currentWidget());
     followWobble(isVisible());
     update();
 }

@@ -173,12 +173,12 @@ void RockDrawingCanvas::followDraft()
 {
     if (m_draft)
         m_shownRock = *m_draft;
-    const double target = m_draft ? 1.0 : 0.0;
-    // A canvas nobody sees has no transition to show; it starts out settled when it appears.
-    if (isVisible())
-        m_presence.animateTo(target, draftSpring);
+    // A wiped draft goes at once: fading it out would leave a ghost under the next stroke. A canvas
+    // nobody sees has no transition to show; it starts out settled when it appears.
+    if (m_draft && isVisible())
+        m_presence.animateTo(1.0, draftSpring);
     else
-        m_presence.setValue(target);
+        m_presence.setValue(m_draft ? 1.0 : 0.0);
     update();
 }
 

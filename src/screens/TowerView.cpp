@@ -133,6 +133,19 @@ void TowerView::deleteWish(const Wish &wish)
     PendingDeletions::of(m_state)->schedule(wish.id, deleteWait);
 }
 
+void TowerView::dropIn(const QUuid &id)
+{
+    m_highlightId = id;
+    const auto found =
+        std::find_if(m_wishes.cbegin(), m_wishes.cend(), [&id](const Wish &w) { return w.id == id; });
+    if (found != m_wishes.cend())
+        applySelection(*found, Motion::instant());
+    // The newest stone sits at the top of a tall pile: open there, as a fresh tower would.
+    m_anchoredAtBottom = !isFocusingNewRock();
+    m_pileArea->verticalScrollBar()->setValue(m_anchoredAtBottom ? m_pileArea->verticalScrollBar()->maximum() : 0);
+    m_pile->setDropId(id);
+}
+
 void TowerView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -70,6 +70,8 @@ public:
     void pressDelete();
     /// Takes `wish` off the tower: its stone shrinks away, the store deletes it a moment later.
     void deleteWish(const Wish &wish);
+    /// A wish told while this tower is on screen: it is selected and its stone drops in.
+    void dropIn(const QUuid &id);
 
     /// The parts, for tests and the preview.
     RockPileView *pile() const { return m_pile; }

@@ -4,6 +4,7 @@
 #include "DrawingWishRenderer.h"
 #include "Graphemes.h"
 #include "Labels.h"
+#include "Sketch.h"
 #include "SketchBox.h"
 #include "Theme.h"
 
@@ -29,13 +30,6 @@ constexpr int maxLines = 3;
 /// Space between the box's edge and its text or drawing.
 constexpr int insetX = 14;
 constexpr int insetY = 12;
-
-QColor mix(const QColor &from, const QColor &to, double t)
-{
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t));
-}
 
 } // namespace
 
@@ -88,8 +82,8 @@ void WishCard::setArmed(bool armed)
 
 void WishCard::setArmBlend(double blend)
 {
-    m_delete->setFill(mix(Theme::paper, Theme::ink, blend));
-    Labels::setTextColour(m_delete, mix(Theme::inkSoft, Theme::paper, blend));
+    m_delete->setFill(Sketch::blend(Theme::paper, Theme::ink, blend));
+    Labels::setTextColour(m_delete, Sketch::blend(Theme::inkSoft, Theme::paper, blend));
 }
 
 void WishCard::resizeEvent(QResizeEvent *event)

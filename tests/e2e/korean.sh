@@ -29,7 +29,8 @@ open_talk() {
     has_window() { test -n "$(window_id)"; }
     wait_for 100 has_window || fail "no preview window"
     read -r wx wy _ _ <<<"$(geometry_of "$(window_id)")"
-    xdotool mousemove $((wx + 100)) $((wy + 262)) click 1
+    # The text box, under the home header, the rock and its line.
+    xdotool mousemove $((wx + 100)) $((wy + 322)) click 1
     sleep 1
     # Some input methods switch to Korean per focused field, once it has the focus.
     [[ -z "${activate_korean:-}" ]] || $activate_korean
@@ -43,7 +44,7 @@ quit_talk() {
 
 # Waits for the told wish and compares it with $1 (as it stands in the file).
 expect_told() {
-    wait_for 50 test "$(wishes_saved)" -ge 6 || fail "$2: nothing was saved"
+    wait_for 100 test "$(wishes_saved)" -ge 6 || fail "$2: nothing was saved"
     sleep 0.5
     (($(wishes_saved) == 6)) || fail "$2: $(wishes_saved) wishes saved, expected 6"
     [[ "$(last_text)" == "\"text\":\"$1\"" ]] || fail "$2: saved $(last_text), expected \"$1\""

@@ -4,12 +4,16 @@
 
 #include <QAccessible>
 #include <QFontInfo>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -47,6 +51,52 @@ QList<bool> checks(const QMenu &menu)
     for (const QAction *action : menu.actions())
         result.append(action->isChecked());
     return result;
+}
+
+/// The menu as drawn, unhovered, at its natural size.
+QImage painted(QMenu &menu)
+{
+    menu.resize(menu.sizeHint());
+    return menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+/// Close to the ink colour: the solid part of a stroke, not a grey frame or a red swatch.
+bool inky(QRgb pixel)
+{
+    return std::abs(qRed(pixel) - Theme::ink.red()) <= 40 &&
+           std::abs(qGreen(pixel) - Theme::ink.green()) <= 40 &&
+           std::abs(qBlue(pixel) - Theme::ink.blue()) <= 40;
+}
+
+/// The first column of a row's icon or text: the first that is not all background (the row's most
+/// common colour), leaving out frame lines that run through the whole row either way.
+int leftOfContent(const QImage &image, const QRect &row)
+{
+    QHash<QRgb, int> counts;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = row.left(); x <= row.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QList<QRgb> colors = counts.keys();
+    const QRgb background = *std::ranges::max_element(colors, {}, [&](QRgb c) { return counts[c]; });
+    QList<int> lines;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        int x = row.left();
+        while (x <= row.right() && image.pixel(x, y) != background)
+            ++x;
+        if (x <= row.right())
+            lines.append(y);
+    }
+    bool frame = true;
+    for (int x = row.left(); x <= row.right(); ++x) {
+        const auto marked =
+            std::ranges::count_if(lines, [&](int y) { return image.pixel(x, y) != background; });
+        if (frame && marked == lines.size())
+            continue;
+        frame = false;
+        if (marked > 0)
+            return x;
+    }
+    return image.width();
 }
 
 /// A shown frameless window at (100, 200) whose layout offers `menu` a 200 point row at (20, 30).
@@ -103,6 +153,62 @@ private slots:
             QCOMPARE(actions[i]->icon().isNull(), i % 2 == 1);
             QCOMPARE(actions[i]->font().pixelSize(), 14);
             QCOMPARE(QFontInfo(actions[i]->font()).family(), QStringLiteral("Nanum Pen Script"));
+        }
+    }
+
+    void paintedCheck_data()
+    {
+        QTest::addColumn<QList<bool>>("icons");
+        QTest::addColumn<int>("current");
+        QTest::newRow("icons") << QList<bool>{true, true, true} << 1;
+        QTest::newRow("no icons") << QList<bool>{false, false, false} << 2;
+        QTest::newRow("mixed, current with an icon") << QList<bool>{false, true, true} << 2;
+        QTest::newRow("mixed, current without one") << QList<bool>{false, true, true} << 0;
+        QTest::newRow("none current") << QList<bool>{true, true, true} << -1;
+    }
+
+    /// Rows of the same text differ from the same menu with nothing current only by the check mark:
+    /// ink, left of every icon and text, so it neither hides a swatch nor gives way to one.
+    void paintedCheck()
+    {
+        QFETCH(QList<bool>, icons);
+        QFETCH(int, current);
+        QList<QIcon> itemIcons;
+        for (bool icon : icons)
+            itemIcons.append(icon ? swatch() : QIcon());
+        int shown = current;
+        SketchMenu menu;
+        menu.setItems(QStringList(icons.size(), QStringLiteral("가")), itemIcons);
+        menu.setCurrent([&shown] { return shown; });
+        const std::unique_ptr<QMenu> checked(menu.buildMenu());
+        shown = -1;
+        const std::unique_ptr<QMenu> blank(menu.buildMenu());
+        const QImage drawn = painted(*checked);
+        const QImage plain = painted(*blank);
+        QCOMPARE(drawn.size(), plain.size());
+        const QList<QAction *> actions = checked->actions();
+        int contentLeft = plain.width();
+        for (QAction *action : actions)
+            contentLeft = std::min(contentLeft, leftOfContent(plain, checked->actionGeometry(action)));
+        QVERIFY(contentLeft < plain.width());
+
+        for (int i = 0; i < actions.size(); ++i) {
+            const QRect row = checked->actionGeometry(actions[i]);
+            int ink = 0, changed = 0, overContent = 0;
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x) {
+                    if (drawn.pixel(x, y) == plain.pixel(x, y))
+                        continue;
+                    ++changed;
+                    ink += inky(drawn.pixel(x, y));
+                    overContent += x >= contentLeft;
+                }
+            if (i == current) {
+                QVERIFY2(ink >= 4, qPrintable(QStringLiteral("row %1: %2 ink pixels").arg(i).arg(ink)));
+                QCOMPARE(overContent, 0);
+            } else {
+                QCOMPARE(changed, 0);
+            }
         }
     }
 

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,7 +77,12 @@ class TestOnboarding : public QObject {
     std::unique_ptr<OnboardingView> m_view;
 
 private slots:
-    void initTestCase() { Theme::registerFonts(); }
+    void initTestCase()
+    {
+        Theme::registerFonts();
+        // The guard against double clicks has its own test; here clicks may follow a step change at once.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+    }
 
     void init()
     {
@@ -170,6 +176,21 @@ private slots:
         QTest::addColumn<QString>("takeLabel");
         QTest::newRow("ready-made") << RockChoice::zezedidIvave << u"기본 돌 데려가기"_s;
         QTest::newRow("drawn") << RockChoice::custom << takeDrawn;
+    }
+
+    void doubleClickOnKeepDoesNotTakeTheRock()
+    {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(300);
+        qputenv("KIVVO_DRAWN", "1");
+        OnboardingView &view = open();
+        QVERIFY(click(&view, u"이걸로 할래"_s));
+        // The second click of a double click lands where the next step shows its main button.
+        QVERIFY(click(&view, takeDrawn));
+        QVERIFY(!m_state->hasOnboarded());
+        QTest::qWait(350);
+        QVERIFY(click(&view, takeDrawn));
+        QVERIFY(m_state->hasOnboarded());
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
     }
 
     void keepAndFinish()

@@ -1,0 +1,231 @@
+#include "SettingsView.h"
+
+#include "AppState.h"
+#include "Labels.h"
+#include "Theme.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+/// The knob's slide.
+constexpr double knobSeconds = 0.2;
+/// The track: a 40 x 24 capsule, 2 inside the widget so the focus ring fits around it.
+constexpr QRectF track(2.6, 2.6, 38.8, 22.8); // its 1.2 outline inside 40 x 24
+constexpr double trackCorner = 11.4;
+constexpr double knobDiameter = 18;
+constexpr double knobInset = 3; ///< between the track's edge and the knob
+
+/// The size block's inner spacing, and between the slider and its captions.
+constexpr int sizeBlockSpacing = 8;
+constexpr int sliderSpacing = 2;
+/// Between the switch row's label and switch, and between its title and subtitle.
+constexpr int switchRowSpacing = 14;
+constexpr int labelSpacing = 4;
+
+const QString &switchTitle()
+{
+    static const QString text = u"따라다니는 돌"_s;
+    return text;
+}
+
+const QString &sizeTitle()
+{
+    static const QString text = u"돌 크기"_s;
+    return text;
+}
+
+QColor blend(const QColor &from, const QColor &to, double t)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+QLabel *leftLabel(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
+{
+    QLabel *label = Labels::make(text, font, colour, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+SettingsView::Switch::Switch(bool checked, QWidget *parent) : QAbstractButton(parent), m_knob(checked ? 1 : 0)
+{
+    setCheckable(true);
+    setChecked(checked);
+    // The text is never drawn; it names the switch for assistive technology.
+    setText(switchTitle());
+    setAccessibleName(switchTitle());
+    setFixedSize(width, height);
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    connect(&m_knob, &Animation::changed, this, [this] { update(); });
+}
+
+void SettingsView::Switch::nextCheckState()
+{
+    QAbstractButton::nextCheckState();
+    slideKnob();
+}
+
+void SettingsView::Switch::checkStateSet()
+{
+    slideKnob();
+}
+
+void SettingsView::Switch::slideKnob()
+{
+    m_knob.animateTo(isChecked() ? 1.0 : 0.0, Ease::easeInOut(knobSeconds));
+}
+
+void SettingsView::Switch::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double on = m_knob.value();
+    if (hasFocus()) {
+        painter.setPen(QPen(Theme::inkSoft, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), height / 2.0 - 0.5,
+                                height / 2.0 - 0.5);
+    }
+    // Off is an outlined paper track with a soft knob; on, the track fills with ink and the knob turns paper.
+    painter.setPen(QPen(blend(Theme::inkSoft, Theme::ink, on), 1.2));
+    painter.setBrush(blend(Theme::paper, Theme::ink, on));
+    painter.drawRoundedRect(track, trackCorner, trackCorner);
+    const double left = 2 + knobInset;
+    const double travel = 40 - 2 * knobInset - knobDiameter;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(blend(Theme::inkSoft, Theme::paper, on));
+    painter.drawEllipse(QRectF(left + travel * on, (height - knobDiameter) / 2, knobDiameter, knobDiameter));
+}
+
+SettingsView::SettingsView(AppState *state, QWidget *parent)
+    : QWidget(parent), m_state(state), m_fade(state->isIdleRockEnabled() ? 1.0 : fadedOpacity)
+{
+    setFixedHeight(screenHeight);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(sideInset, topInset, sideInset, 0);
+    column->setSpacing(spacing);
+    column->addWidget(makeSwitchRow());
+    column->addWidget(makeSizeBlock());
+    column->addStretch(1);
+
+    connect(&m_fade, &Animation::changed, this, &SettingsView::applyFade);
+    // Only the user's own moves are stored: the store's values reach the controls under signal blockers.
+    connect(m_switch, &QAbstractButton::toggled, m_state, &AppState::setIsIdleRockEnabled);
+    connect(m_slider, &QSlider::valueChanged, this,
+            [this](int index) { m_state->setIdleRockScale(scaleSteps[std::clamp(index, 0, 4)]); });
+    // The store's signals come before it holds the new value, so the delivered value is the one shown.
+    connect(m_state, &AppState::isIdleRockEnabledChanged, this,
+            [this](bool on) { followEnabled(on, Ease::easeInOut(fadeSeconds)); });
+    connect(m_state, &AppState::idleRockScaleChanged, this, &SettingsView::followScale);
+
+    followEnabled(m_state->isIdleRockEnabled(), Ease::linear(0));
+    followScale(m_state->idleRockScale());
+}
+
+int SettingsView::stepIndex(double scale)
+{
+    if (!std::isfinite(scale))
+        return 2;
+    const double index = std::round((scale - scaleSteps.front()) / 0.25);
+    return int(std::clamp(index, 0.0, double(scaleSteps.size() - 1)));
+}
+
+double SettingsView::sizeBlockOpacity() const
+{
+    return m_fadeEffect->isEnabled() ? m_fadeEffect->opacity() : 1.0;
+}
+
+QWidget *SettingsView::makeSwitchRow()
+{
+    auto *row = new QWidget(this);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(switchRowSpacing);
+    auto *label = new QVBoxLayout;
+    label->setSpacing(labelSpacing);
+    label->addWidget(leftLabel(switchTitle(), Theme::sectionTitle(), Theme::ink, row));
+    label->addWidget(leftLabel(u"커서를 졸졸 따라다님"_s, Theme::caption(), Theme::inkSoft, row));
+    layout->addLayout(label);
+    layout->addStretch(1);
+    m_switch = new Switch(m_state->isIdleRockEnabled(), row);
+    layout->addWidget(m_switch, 0, Qt::AlignVCenter);
+    return row;
+}
+
+QWidget *SettingsView::makeSizeBlock()
+{
+    m_sizeBlock = new QWidget(this);
+    auto *layout = new QVBoxLayout(m_sizeBlock);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(sizeBlockSpacing);
+    layout->addWidget(leftLabel(sizeTitle(), Theme::sectionTitle(), Theme::ink, m_sizeBlock));
+
+    auto *sliderColumn = new QVBoxLayout;
+    sliderColumn->setSpacing(sliderSpacing);
+    m_slider = new QSlider(Qt::Horizontal, m_sizeBlock);
+    m_slider->setRange(0, int(scaleSteps.size()) - 1);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(1);
+    m_slider->setAccessibleName(sizeTitle());
+    sliderColumn->addWidget(m_slider);
+    // Three equal columns put "보통" exactly under the middle step, whatever the words' widths.
+    auto *captions = new QGridLayout;
+    captions->setContentsMargins(0, 0, 0, 0);
+    const QFont captionFont = Theme::handwriting(11, QFont::Medium);
+    const QString words[] = {u"작게"_s, u"보통"_s, u"크게"_s};
+    const Qt::Alignment ends[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    for (int i = 0; i < 3; ++i) {
+        QLabel *caption = Labels::make(words[i], captionFont, Theme::inkSoft, m_sizeBlock);
+        caption->setAlignment(ends[i] | Qt::AlignVCenter);
+        captions->addWidget(caption, 0, i);
+        captions->setColumnStretch(i, 1);
+    }
+    sliderColumn->addLayout(captions);
+    layout->addLayout(sliderColumn);
+
+    m_fadeEffect = new QGraphicsOpacityEffect(m_sizeBlock);
+    m_sizeBlock->setGraphicsEffect(m_fadeEffect);
+    return m_sizeBlock;
+}
+
+void SettingsView::followEnabled(bool on, const Ease &ease)
+{
+    {
+        const QSignalBlocker blocker(m_switch);
+        m_switch->setChecked(on);
+    }
+    m_sizeBlock->setEnabled(on);
+    m_fade.animateTo(on ? 1.0 : fadedOpacity, ease);
+    applyFade();
+}
+
+void SettingsView::followScale(double scale)
+{
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setValue(stepIndex(scale));
+}
+
+void SettingsView::applyFade()
+{
+    const double opacity = m_fade.value();
+    m_fadeEffect->setOpacity(opacity);
+    // Full opacity draws straight, without the effect's offscreen pass.
+    m_fadeEffect->setEnabled(opacity < 1);
+}

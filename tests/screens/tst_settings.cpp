@@ -1,0 +1,150 @@
+#include "AppState.h"
+#include "ClockSteps.h"
+#include "SettingsView.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+/// A store on a real file holding `scale` and `enabled`, and the settings screen opened on it afterwards.
+struct Screen {
+    QTemporaryDir dir;
+    AppState state{dir.filePath(u"data.json"_s)};
+    QSignalSpy saves{&state, &AppState::saved};
+    std::unique_ptr<SettingsView> view;
+
+    explicit Screen(double scale, bool enabled = true)
+    {
+        state.setIdleRockScale(scale);
+        state.setIsIdleRockEnabled(enabled);
+        saves.clear();
+        view = std::make_unique<SettingsView>(&state);
+        view->resize(320, SettingsView::screenHeight);
+        view->show();
+    }
+};
+
+/// The centre of `slider`'s handle standing at `index`.
+QPoint handleAt(QSlider *slider, int index)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = option.sliderValue = index;
+    return slider->style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+        .center();
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { runClock(2); }
+
+    void onlyUserMovesStore_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("key"); // 0: drags the handle to step `dragTo` instead
+        QTest::addColumn<int>("dragTo");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("between steps, right") << 0.9 << 2 << int(Qt::Key_Right) << 0 << 1.25;
+        QTest::newRow("between steps, left") << 0.9 << 2 << int(Qt::Key_Left) << 0 << 0.75;
+        QTest::newRow("nearer the lower step, dragged") << 0.85 << 1 << 0 << 4 << 1.5;
+        QTest::newRow("above the range, home") << 2.0 << 4 << int(Qt::Key_Home) << 0 << 0.5;
+        QTest::newRow("below the range, dragged") << 0.2 << 0 << 0 << 1 << 0.75;
+    }
+
+    void onlyUserMovesStore()
+    {
+        QFETCH(double, stored);
+        QFETCH(int, shown);
+        QFETCH(int, key);
+        QFETCH(int, dragTo);
+        QFETCH(double, expected);
+        Screen screen(stored);
+        QSlider *slider = screen.view->sizeSlider();
+        QCOMPARE(slider->value(), shown);
+        QCOMPARE(screen.state.idleRockScale(), stored);
+        QCOMPARE(screen.saves.count(), 0);
+        if (key) {
+            QTest::keyClick(slider, Qt::Key(key));
+        } else {
+            const QPoint to = handleAt(slider, dragTo);
+            QTest::mousePress(slider, Qt::LeftButton, {}, handleAt(slider, shown));
+            QTest::mouseMove(slider, to);
+            QTest::mouseRelease(slider, Qt::LeftButton, {}, to);
+        }
+        QCOMPARE(screen.state.idleRockScale(), expected);
+        // A change from elsewhere is shown the same way, and not stored back rounded.
+        const int saves = screen.saves.count();
+        screen.state.setIdleRockScale(1.3);
+        QCOMPARE(slider->value(), 3);
+        QCOMPARE(screen.state.idleRockScale(), 1.3);
+        QCOMPARE(screen.saves.count(), saves + 1);
+    }
+
+    void switchFadesAndLocksSizeBlock_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("click") << u"click"_s;
+        QTest::newRow("space") << u"space"_s;
+        QTest::newRow("store") << u"store"_s;
+    }
+
+    void switchFadesAndLocksSizeBlock()
+    {
+        QFETCH(QString, by);
+        Screen screen(1.0, false);
+        SettingsView &view = *screen.view;
+        SettingsView::Switch *toggle = view.idleRockSwitch();
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(toggle);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), u"따라다니는 돌"_s);
+        // Opened with the rock off: faded at once, and the slider ignores keys.
+        QCOMPARE(view.sizeBlockOpacity(), SettingsView::fadedOpacity);
+        QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
+        QCOMPARE(screen.state.idleRockScale(), 1.0);
+
+        const auto turn = [&](bool on) {
+            if (by == u"click"_s)
+                QTest::mouseClick(toggle, Qt::LeftButton);
+            else if (by == u"space"_s)
+                QTest::keyClick(toggle, Qt::Key_Space);
+            else
+                screen.state.setIsIdleRockEnabled(on);
+            QCOMPARE(screen.state.isIdleRockEnabled(), on);
+            QCOMPARE(bool(accessible->state().checked), on);
+            QCOMPARE(view.sizeSlider()->isEnabled(), on);
+        };
+        turn(true);
+        runClock(SettingsView::fadeSeconds / 2);
+        QVERIFY(view.sizeBlockOpacity() > 0.4 && view.sizeBlockOpacity() < 1);
+        runClock(SettingsView::fadeSeconds / 2);
+        QCOMPARE(view.sizeBlockOpacity(), 1.0);
+        QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
+        QCOMPARE(screen.state.idleRockScale(), 1.25);
+
+        turn(false);
+        runClock(SettingsView::fadeSeconds);
+        QCOMPARE(view.sizeBlockOpacity(), SettingsView::fadedOpacity);
+        // Two turns and one step: the switch following the store must not write it back.
+        QCOMPARE(screen.saves.count(), 3);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
