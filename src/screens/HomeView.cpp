@@ -228,6 +228,7 @@ void HomeView::makeFooter()
 void HomeView::applyContent()
 {
     const bool leftTower = qobject_cast<TowerView *>(m_content) != nullptr;
+    const bool replaces = m_content != nullptr;
     if (m_content) {
         m_content->hide();
         // Later: the change usually comes from a click inside the screen being replaced.
@@ -238,7 +239,9 @@ void HomeView::applyContent()
         m_pendingDropId.reset(); // the stone has fallen; a later visit shows it in place
     m_content->setGeometry(m_contentArea->rect());
     m_content->show();
-    ClickGuard::guard(m_content);
+    // The second click of a double click on a segment or a button must not land on the new screen.
+    if (replaces)
+        ClickGuard::guard(m_content);
     applyTallPanel();
 }
 

@@ -332,10 +332,12 @@ void OnboardingView::applyShowsOutline(bool shows)
 
 void OnboardingView::applyStep(Step step)
 {
+    const bool changes = step != m_step;
     m_step = step;
     m_steps->setCurrentIndex(step == Step::drawing ? 0 : 1);
     // A double click on the button that changed the step must not press what the new step shows there.
-    ClickGuard::guard(m_steps->currentWidget());
+    if (changes)
+        ClickGuard::guard(m_steps->currentWidget());
     followWobble(isVisible());
     update();
 }

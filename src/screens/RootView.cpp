@@ -33,6 +33,7 @@ void RootView::showScreen(bool hasOnboarded)
 {
     if (m_screen && m_showsHome == hasOnboarded)
         return;
+    const bool replaces = m_screen != nullptr;
     if (m_screen) {
         m_layout->removeWidget(m_screen);
         m_screen->hide();
@@ -44,7 +45,8 @@ void RootView::showScreen(bool hasOnboarded)
     m_layout->addWidget(m_screen);
     m_screen->show();
     // The click that finished onboarding must not land on the home screen's buttons as well.
-    ClickGuard::guard(m_screen);
+    if (replaces)
+        ClickGuard::guard(m_screen);
 }
 
 QWidget *RootView::makeHome()

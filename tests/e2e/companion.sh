@@ -70,6 +70,34 @@ grep -q '"usesCustomRock":true' "$save" || fail "the drawn rock is not in use"
 grep -q '"customRockShape":{"points":\[{' "$save" || fail "the drawn shape was not saved"
 [[ "$(stat -c %a "$save")" == 600 ]] || fail "the save file is not private"
 
+# Home: a wish typed on the talk screen (its text box under the header, the rock and its line) is
+# saved and drops onto the tower, where the stone is tapped and taken down with two presses.
+sleep 0.8
+xdotool mousemove $((px + 100)) $((py + 322)) click 1
+xdotool type --delay 50 "sun"
+xdotool key Return
+wait_for 30 grep -q '"text":"sun"' "$save" || fail "the told wish was not saved"
+sleep 1.5
+# It arrives selected, its card open. A tap on the empty tower closes the card; a tap on the only
+# stone, in the middle of the bottom row, opens it again. The delete chip is at the card's footer.
+xdotool mousemove $((px + 160)) $((py + 150)) click 1
+sleep 0.6
+xdotool mousemove $((px + 160)) $((py + 335)) click 1
+sleep 0.6
+xdotool mousemove $((px + 267)) $((py + 415)) click 1
+sleep 0.4
+grep -q '"text":"sun"' "$save" || fail "the first press of the delete chip already deleted"
+xdotool click 1
+wait_for 30 grep -q '"wishes":\[\]' "$save" || fail "the stone was not taken down"
+# "돌꾸", the third segment; its colour menu opens under the field and black is its second item.
+xdotool mousemove $((px + 158)) $((py + 27)) click 1
+sleep 0.6
+xdotool mousemove $((px + 233)) $((py + 315)) click 1
+sleep 0.5
+xdotool key Down Down Return
+wait_for 30 grep -q '"rockColor":"black"' "$save" || fail "the colour was not saved"
+echo "told, dropped, taken down and recoloured"
+
 # The icon hides the panel; a second launch shows it again and leaves at once.
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
 wait_for 30 panel_hidden || fail "a second click did not hide the panel"

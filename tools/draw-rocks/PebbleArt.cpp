@@ -25,6 +25,10 @@ const QRectF pebbleBox(0.08, 0.17, 0.84, 0.72);
 const QPointF leftEye(0.37, 0.50);
 const QPointF rightEye(0.59, 0.50);
 constexpr qreal mouthCentreX = 0.48;
+const QSizeF eyeRadii(0.027, 0.037);
+// Wide enough to stay about a pixel when the rock is shown at a quarter of the artwork's size.
+constexpr qreal eyeRimWidth = 0.0095;
+const QColor eyeRim(255, 255, 255, 235);
 
 struct Shape {
     QList<QPointF> line; // the outline's centre line, clockwise on screen, one point per sample
@@ -225,8 +229,12 @@ void drawOutline(QPainter &painter)
 
 void drawEye(QPainter &painter, const QPointF &centre)
 {
+    // A light ring under the ink keeps the eye apart from a dark body; on light bodies it all but
+    // melts into the fill. One eye layer serves every colour and the drawn rocks too.
+    painter.setBrush(eyeRim);
+    painter.drawEllipse(centre, eyeRadii.width() + eyeRimWidth, eyeRadii.height() + eyeRimWidth);
     painter.setBrush(Theme::ink);
-    painter.drawEllipse(centre, 0.027, 0.037);
+    painter.drawEllipse(centre, eyeRadii.width(), eyeRadii.height());
     painter.setBrush(Qt::white);
     painter.drawEllipse(centre + QPointF(0.008, -0.0135), 0.0105, 0.0105);
     painter.drawEllipse(centre + QPointF(-0.009, 0.016), 0.0046, 0.0046);
