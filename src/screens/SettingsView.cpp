@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Labels.h"
+#include "Sketch.h"
 #include "Theme.h"
 
 #include <QGraphicsOpacityEffect>
@@ -45,13 +46,6 @@ const QString &sizeTitle()
 {
     static const QString text = u"돌 크기"_s;
     return text;
-}
-
-QColor blend(const QColor &from, const QColor &to, double t)
-{
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t));
 }
 
 QLabel *leftLabel(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
@@ -104,13 +98,13 @@ void SettingsView::Switch::paintEvent(QPaintEvent *)
                                 height / 2.0 - 0.5);
     }
     // Off is an outlined paper track with a soft knob; on, the track fills with ink and the knob turns paper.
-    painter.setPen(QPen(blend(Theme::inkSoft, Theme::ink, on), 1.2));
-    painter.setBrush(blend(Theme::paper, Theme::ink, on));
+    painter.setPen(QPen(Sketch::blend(Theme::inkSoft, Theme::ink, on), 1.2));
+    painter.setBrush(Sketch::blend(Theme::paper, Theme::ink, on));
     painter.drawRoundedRect(track, trackCorner, trackCorner);
     const double left = 2 + knobInset;
     const double travel = 40 - 2 * knobInset - knobDiameter;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(blend(Theme::inkSoft, Theme::paper, on));
+    painter.setBrush(Sketch::blend(Theme::inkSoft, Theme::paper, on));
     painter.drawEllipse(QRectF(left + travel * on, (height - knobDiameter) / 2, knobDiameter, knobDiameter));
 }
 
