@@ -16,12 +16,6 @@ void ClickGuard::guard(QWidget *root)
     new ClickGuard(root);
 }
 
-bool ClickGuard::isGuarding(const QWidget *root)
-{
-    auto *existing = root ? root->findChild<ClickGuard *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    return existing && !existing->expired();
-}
-
 ClickGuard::ClickGuard(QWidget *root) : QObject(root), m_root(root)
 {
     m_since.start();

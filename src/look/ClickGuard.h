@@ -16,8 +16,6 @@ class ClickGuard : public QObject {
 public:
     /// Guards `root` from now on for the double-click interval; guarding again restarts the interval.
     static void guard(QWidget *root);
-    /// Whether `root` is being guarded now.
-    static bool isGuarding(const QWidget *root);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
