@@ -18,6 +18,9 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -27,6 +30,8 @@ constexpr int segmentSpacing = 8;
 /// Changing the chosen segment shades the buttons over this long.
 constexpr double segmentSeconds = 0.2;
 constexpr int backSide = 28;
+/// The header leaving for the redraw mode, and coming back.
+constexpr Spring redrawSpring{0.32, 0.82};
 constexpr qreal backChevronWidth = 10;
 
 constexpr std::array<HomeView::Screen, 3> screens{HomeView::Screen::talk, HomeView::Screen::tower,
@@ -85,6 +90,8 @@ HomeView::HomeView(AppState *state, QWidget *parent) : QWidget(parent), m_state(
     m_screen = start.screen;
     m_showsSettings = start.showsSettings;
     m_redrawsRock = start.redrawsRock;
+    m_headerRoom.setValue(m_redrawsRock ? 0 : headerHeight);
+    connect(&m_headerRoom, &Animation::changed, this, &HomeView::arrange);
     m_contentArea = new QWidget(this);
     makeHeader();
     makeFooter();
@@ -142,6 +149,8 @@ void HomeView::setRedrawingRock(bool redraws)
     if (redraws == m_redrawsRock)
         return;
     m_redrawsRock = redraws;
+    // The header slides away (or back) and the customize screen takes (or gives back) its room.
+    m_headerRoom.animateTo(redraws ? 0 : headerHeight, Motion::on(redrawSpring));
     applyChrome();
     // The same customize screen goes on, in its other mode and with the header's room.
     ClickGuard::guard(m_content);
@@ -265,7 +274,6 @@ QWidget *HomeView::makeContent()
 
 void HomeView::applyChrome()
 {
-    m_header->setVisible(!m_redrawsRock);
     m_segmentsRow->setVisible(!m_showsSettings);
     m_settingsTitle->setVisible(m_showsSettings);
     m_settingsButton->setVisible(!m_showsSettings && !m_redrawsRock);
@@ -292,8 +300,9 @@ void HomeView::followWishCount(qsizetype count)
 
 void HomeView::arrange()
 {
-    const int header = m_redrawsRock ? 0 : headerHeight;
-    m_header->setGeometry(0, 0, width(), headerHeight);
+    const int header = int(std::lround(std::clamp(m_headerRoom.value(), 0.0, double(headerHeight))));
+    m_header->setVisible(header > 0);
+    m_header->setGeometry(0, header - headerHeight, width(), headerHeight);
     m_segmentsRow->setGeometry(m_header->rect());
     m_settingsTitle->setGeometry(m_header->rect());
     m_back->move(sideInset, (headerHeight - backSide) / 2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EaseAnimation.h"
+#include "Motion.h"
 
 #include <QUuid>
 #include <QWidget>
@@ -109,4 +110,5 @@ private:
     QWidget *m_content = nullptr;
     QWidget *m_footer = nullptr;
     SketchButton *m_settingsButton = nullptr;
+    MotionAnimation<double> m_headerRoom; ///< the header's height, gone while redrawing
 };

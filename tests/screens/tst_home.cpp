@@ -198,12 +198,19 @@ private slots:
         QCOMPARE(pickerTop, HomeView::headerHeight);
         customize->startRedraw();
         QVERIFY(home.view->isRedrawingRock());
+        // The header slides away on its spring while the screen takes its room.
+        runClock(0.05);
+        const int sliding = customize->mapTo(home.view.get(), QPoint()).y();
+        QVERIFY2(sliding > 0 && sliding < HomeView::headerHeight, qPrintable(QString::number(sliding)));
+        runClock(1);
         QVERIFY(!home.view->segment(Screen::talk)->isVisible());
         QVERIFY(!home.view->settingsButton()->isVisible());
         QCOMPARE(customize->mapTo(home.view.get(), QPoint()).y(), 0);
         QCOMPARE(customize->height(), 470 - HomeView::footerHeight);
         customize->cancelRedraw();
+        runClock(1);
         QVERIFY(home.view->segment(Screen::talk)->isVisible());
+        QCOMPARE(customize->mapTo(home.view.get(), QPoint()).y(), HomeView::headerHeight);
         QVERIFY(home.view->settingsButton()->isVisible());
     }
 
