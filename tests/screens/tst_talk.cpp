@@ -157,7 +157,8 @@ private slots:
         type(screen.view->field(), u" "_s);
         QVERIFY(!hint->isVisible()); // a single space hides it
         screen.view->field()->setText(QString());
-        QCoreApplication::sendEvent(screen.view->field(), new QInputMethodEvent(u"ㅎ"_s, {}));
+        QInputMethodEvent composing(u"ㅎ"_s, {});
+        QCoreApplication::sendEvent(screen.view->field(), &composing);
         QVERIFY(!hint->isVisible()); // and so does a syllable being composed
         QInputMethodEvent commit;
         commit.setCommitString(QString());
