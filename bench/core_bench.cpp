@@ -2,6 +2,7 @@
 // Figures only; nothing here passes or fails.
 
 #include "AppState.h"
+#include "MedianTime.h"
 #include "RockPile.h"
 
 #include <QCoreApplication>
@@ -23,18 +24,10 @@ namespace {
 
 constexpr int repeats = 9;
 
-/// Median wall time of `repeats` runs, in milliseconds.
+/// Median wall time of `repeats` runs (or `times`), in milliseconds.
 double medianMs(const std::function<void()> &run, int times = repeats)
 {
-    std::vector<double> samples;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return ::medianMs(run, times);
 }
 
 QString koreanText(QRandomGenerator &random)
@@ -134,7 +127,8 @@ void measureCraftedIds(int count, const QTemporaryDir &dir)
     bool flag = false;
     const double firstSave = medianMs([&] { store.setIsIdleRockEnabled(flag = !flag); }, 1);
     const double save = medianMs([&] { store.setIsIdleRockEnabled(flag = !flag); }, 3);
-    std::printf("%6d wishes with colliding ids  first save %7.2f ms  save %7.2f ms\n", count, firstSave, save);
+    std::printf("%6d wishes with colliding ids  first save %7.2f ms  save %7.2f ms\n", count, firstSave,
+                save);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // and painting while twenty stones move. Figures only; nothing here passes or fails.
 
 #include "AnimationClock.h"
+#include "MedianTime.h"
 #include "RockPile.h"
 #include "RockPileView.h"
 #include "Theme.h"
@@ -28,15 +29,7 @@ constexpr qreal ratio = 2;
 /// Median wall time of `repeats` runs, in milliseconds.
 double medianMs(const std::function<void()> &run)
 {
-    std::vector<double> samples;
-    for (int i = 0; i < repeats; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return ::medianMs(run, repeats);
 }
 
 /// The preview's sample wishes: five texts, seeds stepping by 0.37.

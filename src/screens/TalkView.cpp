@@ -198,6 +198,8 @@ void TalkView::paintEvent(QPaintEvent *)
 void TalkView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // Text is laid out when the width changes, not on each frame of the box's spring.
+    m_speechHeight = speechHeight();
     arrange();
 }
 
@@ -259,6 +261,7 @@ void TalkView::applyComposer(const Motion &motion)
     m_drawingPlaceholder->setVisible(!writing && !canSubmitDrawing());
     m_submit->setOffered(writing ? canSubmit() : canSubmitDrawing());
     m_erase->setVisible(!writing && canSubmitDrawing());
+    m_lines = estimatedTextLineCount();
     m_boxHeight.animateTo(composerHeight(), motion);
     arrange();
 }
@@ -269,15 +272,17 @@ void TalkView::arrange()
     const int box = int(std::lround(m_boxHeight.value()));
     m_composer->setGeometry(sideInset, composerTop(), column, box);
     const int area = std::max(0, column - areaLeft - areaRight);
-    const QRect textArea(areaLeft, textComposerVerticalPadding, area,
-                         textComposerLineStep * estimatedTextLineCount());
+    const QRect textArea(areaLeft, textComposerVerticalPadding, area, textComposerLineStep * m_lines);
     m_field->setGeometry(textArea);
     m_placeholder->setGeometry(textArea);
     const int padHeight = textComposerLineStep * textComposerMaxLines + 2 * textComposerVerticalPadding;
     m_canvas->setGeometry(areaLeft, drawingComposerVerticalPadding, area, padHeight);
-    QPainterPath clip;
-    clip.addRoundedRect(QRectF(m_canvas->rect()), composerCorner, composerCorner);
-    m_canvas->setMask(QRegion(clip.toFillPolygon().toPolygon()));
+    if (m_canvas->size() != m_canvasMaskSize) {
+        m_canvasMaskSize = m_canvas->size();
+        QPainterPath clip;
+        clip.addRoundedRect(QRectF(m_canvas->rect()), composerCorner, composerCorner);
+        m_canvas->setMask(QRegion(clip.toFillPolygon().toPolygon()));
+    }
     m_drawingPlaceholder->setGeometry(areaLeft, textComposerVerticalPadding, area, textComposerLineStep);
     m_submit->move(column - submitInset - SubmitButton::side, box - submitInset - SubmitButton::side);
     m_submit->raise();
@@ -295,12 +300,12 @@ int TalkView::composerHeight() const
     if (m_mode == InputMode::drawing)
         return textComposerLineStep * textComposerMaxLines + 2 * textComposerVerticalPadding +
                2 * drawingComposerVerticalPadding;
-    return textComposerLineStep * estimatedTextLineCount() + 2 * textComposerVerticalPadding;
+    return textComposerLineStep * m_lines + 2 * textComposerVerticalPadding;
 }
 
 int TalkView::composerTop() const
 {
-    return int(std::lround(rockTop + rockSize + gap + speechHeight() + gap));
+    return int(std::lround(rockTop + rockSize + gap + m_speechHeight + gap));
 }
 
 void TalkView::paintRockAtTop(QPainter &painter)

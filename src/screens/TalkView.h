@@ -113,6 +113,9 @@ private:
     InputMode m_mode;
     QString m_text;
     bool m_composing = false;
+    int m_lines = 1;           ///< the text box's lines, measured when the text changes
+    double m_speechHeight = 0; ///< the rock's line laid out, measured when the width changes
+    QSize m_canvasMaskSize;    ///< the pad size its rounded mask was made for
 
     SketchBox *m_composer = nullptr;
     WishInputField *m_field = nullptr;
