@@ -1,6 +1,11 @@
 # Shared by the end-to-end tests: a scratch folder cleaned up on exit, waiting, window geometry, and
 # a private Xvfb display. Source it after setting `tools` to the commands the test needs.
 
+# Window names are Korean, and xdotool matches them through the locale: under the C locale (a bare
+# container has no LANG) nothing would match. Every Debian has C.UTF-8; the programs started here get it too.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
+
 for tool in "${tools[@]}"; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
