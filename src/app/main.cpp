@@ -13,7 +13,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <langinfo.h>
 
 namespace {
 
@@ -41,6 +44,16 @@ void useX11UnderWayland()
                                 qEnvironmentVariableIsSet("DISPLAY"),
                                 qEnvironmentVariableIsSet("QT_QPA_PLATFORM")))
         qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+/// Qt's text is UTF-8 whatever the locale, but Xlib writes a window's WM_NAME in the C library's
+/// character type: under the C locale (no LANG, as in a bare container) the panel's Korean name came out
+/// as mojibake. Every glibc has C.UTF-8; the rest of the locale stays the user's. After Qt's own set-up,
+/// which reads the locale from the environment.
+void useUtf8CharacterType()
+{
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 /// The tray companion, until the user quits it.
@@ -84,6 +97,7 @@ int main(int argc, char **argv)
     if (choice.mode == EntryChoice::Mode::normal)
         useX11UnderWayland();
     QApplication app(argc, argv);
+    useUtf8CharacterType();
     QGuiApplication::setDesktopFileName(QStringLiteral("kivvo"));
     switch (choice.mode) {
     case EntryChoice::Mode::render:

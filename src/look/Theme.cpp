@@ -35,7 +35,9 @@ void registerFonts()
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty())
         return;
-    QFont::insertSubstitutions(QString::fromLatin1(handwritingFamily), families);
+    // The pen font has no emoji: the colour face comes next, before the system's fallback.
+    QFont::insertSubstitutions(QString::fromLatin1(handwritingFamily),
+                               families + QStringList{QString::fromLatin1(emojiFamily)});
     registeredFamilies() = families;
 }
 
@@ -49,8 +51,16 @@ QFont handwriting(qreal size, QFont::Weight weight)
     QFont font(QString::fromLatin1(handwritingFamily));
     // Every length of the look is in device-independent pixels; a Qt point would be 4/3 of one at
     // 96 dpi, so sizes are set in pixels to keep text in proportion with the boxes around it.
-    font.setPixelSize(qRound(size));
+    font.setPixelSize(qRound(size * handwritingScale));
     font.setWeight(weight);
+    return font;
+}
+
+QFont emoji(qreal size)
+{
+    QFont font;
+    font.setFamilies({QString::fromLatin1(emojiFamily)});
+    font.setPixelSize(qRound(size));
     return font;
 }
 

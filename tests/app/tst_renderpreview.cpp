@@ -1,12 +1,57 @@
+#include "AppState.h"
+#include "CustomizeView.h"
+#include "HomeView.h"
+#include "OnboardingView.h"
 #include "PreviewStores.h"
 #include "RenderPreview.h"
+#include "RockPileView.h"
+#include "RootView.h"
+#include "SettingsView.h"
+#include "TalkView.h"
+#include "TowerView.h"
 
 #include <QDir>
 #include <QImageReader>
+#include <QLabel>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <QTest>
+
+namespace {
+
+/// What a settled root view shows, in a few words: the screen and what sets it apart.
+QString describe(const RootView &root)
+{
+    const QWidget *screen = root.currentScreen();
+    if (const auto *onboarding = qobject_cast<const OnboardingView *>(screen))
+        return QStringLiteral("onboarding %1 draft %2 outline %3")
+            .arg(onboarding->step() == OnboardingView::Step::drawing ? "drawing" : "choose")
+            .arg(onboarding->draft().has_value())
+            .arg(onboarding->showsOutline());
+    const auto *home = qobject_cast<const HomeView *>(screen);
+    if (!home)
+        return QStringLiteral("nothing");
+    const QString count = home->countLabel()->text();
+    const QWidget *content = home->content();
+    if (qobject_cast<const SettingsView *>(content))
+        return QStringLiteral("settings");
+    if (const auto *talk = qobject_cast<const TalkView *>(content))
+        return QStringLiteral("talk %1, %2")
+            .arg(talk->mode() == TalkView::InputMode::text ? "text" : "drawing", count);
+    if (const auto *tower = qobject_cast<const TowerView *>(content))
+        return QStringLiteral("tower of %1, selected %2, %3")
+            .arg(tower->pile()->wishes().size())
+            .arg(tower->selected().has_value())
+            .arg(count);
+    if (const auto *customize = qobject_cast<const CustomizeView *>(content))
+        return QStringLiteral("customize redrawing %1 draft %2")
+            .arg(customize->isRedrawing())
+            .arg(customize->draft().has_value());
+    return QStringLiteral("home without a screen");
+}
+
+} // namespace
 
 class TestRenderPreview : public QObject {
     Q_OBJECT
@@ -123,6 +168,37 @@ private slots:
         QCOMPARE(store->isTowerTall(), kind == int(PreviewStores::Kind::tallTower));
         QCOMPARE(store->fileURL(), QDir(QDir::tempPath()).filePath("kivvo-preview.json"));
         QCOMPARE(store->idleRockScale(), 1.0);
+    }
+
+    // A shot that shows the wrong screen or the wrong pile still has the right size: look inside.
+    void shotsShowWhatTheyAreNamedFor()
+    {
+        const QMap<QString, QString> expected{
+            {"01-onboarding-draw", "onboarding drawing draft 0 outline 1"},
+            {"02-onboarding-drawn", "onboarding drawing draft 1 outline 1"},
+            {"03-onboarding-blank", "onboarding drawing draft 0 outline 0"},
+            {"04-onboarding-choose", "onboarding choose draft 0 outline 1"},
+            {"05-talk", "talk text, 돌 5"},
+            {"06-talk-drawing", "talk drawing, 돌 5"},
+            {"07-tower-empty", "tower of 0, selected 0, 돌 0"},
+            {"08-tower", "tower of 5, selected 0, 돌 5"},
+            {"09-tower-selected", "tower of 5, selected 1, 돌 5"},
+            {"10-tower-tall", "tower of 22, selected 0, 돌 22"},
+            {"11-customize", "customize redrawing 0 draft 0"},
+            {"12-customize-redraw", "customize redrawing 1 draft 0"},
+            {"13-customize-redrawn", "customize redrawing 1 draft 1"},
+            {"14-settings", "settings"},
+        };
+        for (const RenderPreview::Shot &shot : RenderPreview::shots()) {
+            for (const auto &[name, value] : shot.env)
+                qputenv(name.constData(), value);
+            const std::unique_ptr<AppState> state = shot.makeState();
+            RootView root(state.get());
+            RenderPreview::captureView(root, QSizeF(320, shot.height()), 1);
+            for (const auto &[name, value] : shot.env)
+                qunsetenv(name.constData());
+            QCOMPARE(shot.name + ": " + describe(root), shot.name + ": " + expected.value(shot.name));
+        }
     }
 
     void shootingLeavesTheEnvironmentAsItWas()

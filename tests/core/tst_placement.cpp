@@ -186,21 +186,23 @@ private slots:
         QTest::addColumn<double>("reported");
         QTest::addColumn<double>("rate");
         QTest::addColumn<int>("intervalMs");
-        QTest::newRow("unknown counts as 60") << 0.0 << 60.0 << 17;
-        QTest::newRow("not a number counts as 60") << double(NAN) << 60.0 << 17;
-        QTest::newRow("144 is capped at 120") << 144.0 << 120.0 << 8;
-        QTest::newRow("24 is raised to 30") << 24.0 << 30.0 << 33;
-        QTest::newRow("75 stays") << 75.0 << 75.0 << 13;
+        QTest::addColumn<double>("dt");
+        QTest::newRow("unknown counts as 60") << 0.0 << 60.0 << 17 << 0.017;
+        QTest::newRow("not a number counts as 60") << double(NAN) << 60.0 << 17 << 0.017;
+        QTest::newRow("144 is capped at 120") << 144.0 << 120.0 << 8 << 0.008;
+        QTest::newRow("24 is raised to 30") << 24.0 << 30.0 << 33 << 0.033;
+        QTest::newRow("75 stays") << 75.0 << 75.0 << 13 << 0.013;
     }
     void frameTiming()
     {
         QFETCH(double, reported);
         QFETCH(double, rate);
         QFETCH(int, intervalMs);
+        QFETCH(double, dt);
         QCOMPARE(IdleRockFollow::frameRate(reported), rate);
         QCOMPARE(IdleRockFollow::frameIntervalMs(reported), intervalMs);
         // dt is the interval actually used, not the nominal 1 / rate.
-        QCOMPARE(IdleRockFollow::frameTime(intervalMs), intervalMs / 1000.0);
+        QCOMPARE(IdleRockFollow::frameTime(intervalMs), dt);
     }
 
     void frameTimeNeverBelowOne240th()

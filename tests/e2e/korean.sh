@@ -2,7 +2,8 @@
 # Korean typed the way a person types it: through a real input method that composes syllables, into
 # the talk screen of the preview window, under Xvfb. One wish per start of the program, each checked
 # in the saved file: "gks" + Return must store "한" exactly once; "dkssud", Shift-Return, "gkt",
-# Return must store "안녕\n핫"; 60 pasted characters must keep 50. Runs with ibus (hangul engine) and,
+# Return must store "안녕\n핫"; "tkfkdgo" and a click on the send arrow, while 해 is still being composed,
+# must store "사랑해"; 60 pasted characters must keep 50. Runs with ibus (hangul engine) and,
 # where it is installed, fcitx5 (hangul addon).
 set -euo pipefail
 
@@ -65,6 +66,14 @@ run_cases() {
     xdotool type --delay 200 gkt
     xdotool key Return
     expect_told '안녕\u000a핫' "$name: two lines"
+    quit_talk
+
+    open_talk
+    xdotool type --delay 200 tkfkdgo
+    sleep 0.5
+    # The send arrow sits at the right end of the one-line box, level with the text.
+    xdotool mousemove $((wx + 274)) $((wy + 322)) click 1
+    expect_told '사랑해' "$name: the send arrow while composing"
     quit_talk
 
     open_talk

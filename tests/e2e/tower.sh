@@ -2,15 +2,18 @@
 # The tower as a user meets it, in the preview window on the sample wishes: under Xvfb, driven by
 # xdotool. Taps the bottom middle stone, takes it down with the two presses and checks the saved
 # file; then takes down the next one and quits at once, which must not bring that wish back.
+# The program runs under the C locale, as in a bare container, with Hangul in the path of its file.
 set -euo pipefail
 
 kivvo="$1"
 tools=(Xvfb xdotool)
 source "$(dirname "$0")/lib.sh"
 start_display
+export TMPDIR="$TMPDIR/임시 폴더"
+mkdir -p "$TMPDIR"
 save="$TMPDIR/kivvo-preview.json"
 
-KIVVO_WINDOW=1 KIVVO_SCREEN=tower "$kivvo" >"$scratch/kivvo.log" 2>&1 &
+LC_ALL=C KIVVO_WINDOW=1 KIVVO_SCREEN=tower "$kivvo" >"$scratch/kivvo.log" 2>&1 &
 kivvo_pid=$!
 pids+=("$kivvo_pid")
 window_id() { xdotool search --onlyvisible --name '^키보 미리보기$' 2>/dev/null | head -1; }

@@ -102,8 +102,8 @@ private slots:
         for (int y = 0; y < sprite.shadow.height(); ++y)
             for (int x = 0; x < sprite.shadow.width(); ++x)
                 strongest = std::max(strongest, qAlpha(sprite.shadow.pixel(x, y)));
-        QVERIFY(strongest <= int(std::ceil(255 * StoneSprites::shadowOpacity)));
-        QVERIFY(strongest >= int(255 * StoneSprites::shadowOpacity) - 2);
+        // Ink at 15 % opacity at its strongest: 38 of 255.
+        QVERIFY2(strongest <= 39 && strongest >= 36, qPrintable(QString::number(strongest)));
         // Blurred past the silhouette: faint but present a point below the rock's lowest pixel.
         int bottom = 0;
         for (int y = 0; y < sprite.rock.height(); ++y)

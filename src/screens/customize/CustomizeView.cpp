@@ -265,9 +265,7 @@ QWidget *CustomizeView::makeMenus(QWidget *parent)
         &CustomizeView::expressionTitle, {},
         [](const RockExpression &expression) {
             QLabel *emoji = new QLabel(expressionEmoji(expression));
-            QFont font = emoji->font();
-            font.setPointSizeF(14);
-            emoji->setFont(font);
+            emoji->setFont(Theme::emoji(14));
             return menuField(emoji, expressionWord(expression));
         },
         menus);

@@ -125,7 +125,8 @@ void TalkView::setMode(InputMode mode)
 
 bool TalkView::canSubmit() const
 {
-    return !m_text.trimmed().isEmpty();
+    // A syllable still being composed counts: the arrow sends what the user sees.
+    return !(m_composing ? m_field->shownText() : m_text).trimmed().isEmpty();
 }
 
 bool TalkView::canSubmitDrawing() const
@@ -138,9 +139,7 @@ bool TalkView::canSubmitDrawing() const
 int TalkView::estimatedTextLineCount() const
 {
     // What the box shows: the text with the syllable being composed, or the hint while empty.
-    QString shown = m_field->text();
-    if (m_composing)
-        shown += m_field->textCursor().block().layout()->preeditAreaText();
+    QString shown = m_field->shownText();
     if (shown.isEmpty())
         shown = placeholder();
     const int lines = WishInputField::countLines(shown, WishInputField::fieldFont(), textInputMeasureWidth);
@@ -225,7 +224,7 @@ void TalkView::makeComposer()
     m_submit = new SubmitButton(m_composer);
     connect(m_submit, &QAbstractButton::clicked, this, [this] {
         if (m_mode == InputMode::text)
-            submit(m_text);
+            m_field->send(); // through Return's path, so a syllable being composed goes too
         else
             submitDrawing();
     });

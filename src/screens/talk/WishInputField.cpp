@@ -103,9 +103,29 @@ void WishInputField::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
     // A held key sends once; the keypad's Enter carries the keypad modifier, so test bits, not equality.
-    if (event->isAutoRepeat() || m_pendingReturn)
+    if (!event->isAutoRepeat())
+        handleReturn(event->modifiers() & (Qt::ShiftModifier | Qt::AltModifier));
+}
+
+QString WishInputField::shownText() const
+{
+    const QTextLayout *layout = textCursor().block().layout();
+    if (!layout || layout->preeditAreaText().isEmpty())
+        return toPlainText();
+    QString shown = toPlainText();
+    shown.insert(textCursor().position(), layout->preeditAreaText());
+    return shown;
+}
+
+void WishInputField::send()
+{
+    handleReturn(false);
+}
+
+void WishInputField::handleReturn(bool newline)
+{
+    if (m_pendingReturn)
         return;
-    const bool newline = event->modifiers() & (Qt::ShiftModifier | Qt::AltModifier);
     if (isComposing()) {
         // Asking the input method to commit makes some double the syllable and others drop it:
         // reset it, take the commit it sends, and commit the syllable ourselves if none comes.

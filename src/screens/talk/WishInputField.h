@@ -36,6 +36,10 @@ public:
     int maxLines() const { return m_maxLines; }
     /// The committed text (a syllable being composed is not in it).
     QString text() const { return toPlainText(); }
+    /// What the user sees: the committed text with the syllable being composed at the caret.
+    QString shownText() const;
+    /// Sends what the user sees, exactly as Return does: a syllable being composed becomes text first.
+    void send();
     /// Puts `text` in the field from outside, the caret at its end. Ignored while composing: the
     /// composition would be lost.
     void setText(const QString &text);
@@ -77,6 +81,8 @@ private:
     void followEdit();
     /// Replaces the whole text, the caret at its end.
     void replaceAll(const QString &text);
+    /// Return, from the key or from `send`: waits for a syllable being composed, then acts.
+    void handleReturn(bool newline);
     /// Return's action once no syllable is pending: a line break, or sending.
     void finishReturn(bool newline);
     /// The input method sent no commit: the syllable seen at Return becomes text.

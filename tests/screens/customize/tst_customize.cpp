@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(colors->count(), 8);
         QCOMPARE(colors->title(0), u"안정 · 균형"_s);
         QCOMPARE(colors->title(7), u"인연 · 행복"_s);
-        QCOMPARE(colors->width(), CustomizeView::menuWidth);
+        QCOMPARE(colors->width(), 124);
         QCOMPARE(colors->accessibleName(), u"색"_s);
         SketchMenu *expressions = screen.view->expressionMenu();
         QCOMPARE(expressions->count(), 3);

@@ -115,7 +115,7 @@ private slots:
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), u"따라다니는 돌"_s);
         // Opened with the rock off: faded at once, and the slider ignores keys.
-        QCOMPARE(view.sizeBlockOpacity(), SettingsView::fadedOpacity);
+        QCOMPARE(view.sizeBlockOpacity(), 0.4);
         QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
         QCOMPARE(screen.state.idleRockScale(), 1.0);
 
@@ -131,16 +131,16 @@ private slots:
             QCOMPARE(view.sizeSlider()->isEnabled(), on);
         };
         turn(true);
-        runClock(SettingsView::fadeSeconds / 2);
+        runClock(0.1); // half of the 0.2 s fade
         QVERIFY(view.sizeBlockOpacity() > 0.4 && view.sizeBlockOpacity() < 1);
-        runClock(SettingsView::fadeSeconds / 2);
+        runClock(0.1); // half of the 0.2 s fade
         QCOMPARE(view.sizeBlockOpacity(), 1.0);
         QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
         QCOMPARE(screen.state.idleRockScale(), 1.25);
 
         turn(false);
-        runClock(SettingsView::fadeSeconds);
-        QCOMPARE(view.sizeBlockOpacity(), SettingsView::fadedOpacity);
+        runClock(0.2);
+        QCOMPARE(view.sizeBlockOpacity(), 0.4);
         // Two turns and one step: the switch following the store must not write it back.
         QCOMPARE(screen.saves.count(), 3);
     }

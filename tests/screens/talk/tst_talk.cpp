@@ -6,11 +6,13 @@
 #include "SketchButton.h"
 #include "SubmitButton.h"
 #include "TalkView.h"
+#include "Theme.h"
 #include "WishHandOver.h"
 #include "WishInputField.h"
 
 #include <QAccessible>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -65,6 +67,13 @@ class TestTalk : public QObject {
     Q_OBJECT
 
 private slots:
+    // Lines are counted in the shipped handwriting font, never in whatever face this machine has.
+    void initTestCase()
+    {
+        Theme::registerFonts();
+        QVERIFY(Theme::handwritingAvailable());
+    }
+
     void cleanup()
     {
         qunsetenv("KIVVO_TALK");
@@ -183,12 +192,25 @@ private slots:
             type(view->field(), u"가"_s);
         QCOMPARE(view->estimatedTextLineCount(), 3);
         QCOMPARE(view->composer()->height(), 88);
+        runClock(1);
+        // All three lines show at once: the first has not scrolled away under the box's edge.
+        QCOMPARE(view->field()->verticalScrollBar()->value(), 0);
+        QVERIFY(view->field()->cursorRect().bottom() <= view->field()->viewport()->height());
         // The box and the field count lines the same way, at the same width.
         QCOMPARE(view->field()->width(), TalkView::textInputMeasureWidth);
         QCOMPARE(view->field()->lineCount(), view->estimatedTextLineCount());
         view->setMode(Mode::drawing);
         runClock(1);
         QCOMPARE(view->composer()->height(), 88);
+    }
+
+    // The handwriting is as large as it can be while a whole wish of wide syllables fits the box.
+    void fiftyWideSyllablesFitTheBox()
+    {
+        Screen screen;
+        type(screen.view->field(), u"가나다라마바사아자차"_s.repeated(6));
+        QCOMPARE(screen.view->field()->text(), u"가나다라마바사아자차"_s.repeated(5));
+        QCOMPARE(screen.view->estimatedTextLineCount(), 3);
     }
 
     void modesKeepEachOthersWork()
@@ -251,6 +273,34 @@ private slots:
         QCOMPARE(screen.texts(), QStringList{u"별"_s});
         // Gone with the text, it takes no more clicks.
         QVERIFY(button->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    void arrowSendsTheSyllableBeingComposed_data()
+    {
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("composing");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("last syllable") << u"사랑"_s << u"해"_s << u"사랑해"_s;
+        QTest::newRow("only syllable") << QString() << u"별"_s << u"별"_s;
+    }
+
+    // Korean input methods keep the last syllable composing until the next key: the arrow must send it.
+    void arrowSendsTheSyllableBeingComposed()
+    {
+        QFETCH(QString, committed);
+        QFETCH(QString, composing);
+        QFETCH(QString, stored);
+        Screen screen;
+        WishInputField *field = screen.view->field();
+        type(field, committed);
+        QInputMethodEvent preedit(composing, {});
+        QCoreApplication::sendEvent(field, &preedit);
+        runClock(1);
+        QCOMPARE(screen.view->submitButton()->presence(), 1.0);
+        QTest::mouseClick(screen.view->submitButton(), Qt::LeftButton);
+        // No input method answers here: the syllable on show goes in once the fallback runs out.
+        QTRY_COMPARE_WITH_TIMEOUT(screen.texts(), QStringList{stored}, 2000);
+        QCOMPARE(field->shownText(), QString());
     }
 
     void modeSwitchIsOneNamedControl()

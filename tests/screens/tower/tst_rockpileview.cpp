@@ -63,7 +63,7 @@ private slots:
             << 0 << 0.5 << true << false << true << State{{0, -142}, 0, 1.14, 1};
         QTest::newRow("column above the tiers")
             << 34 << 0.5 << false << false << false
-            << State{{13.188, -444.84}, RockPile::contactTilt(11, 13.188), 1, 1};
+            << State{{13.188, -444.84}, 6.384, 1, 1};
     }
 
     void restingStates()
