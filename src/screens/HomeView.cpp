@@ -166,8 +166,10 @@ void HomeView::receiveWish(const QUuid &id)
         return;
     }
     m_screen = Screen::tower;
-    m_showsSettings = false;
-    applyContent();
+    // Settings the user opened meanwhile stay as they are: the tower waits under them, its stone
+    // still to fall.
+    if (!m_showsSettings)
+        applyContent();
     applyChrome();
 }
 
