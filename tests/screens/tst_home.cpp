@@ -183,6 +183,32 @@ private slots:
         QCOMPARE(tower->pile()->dropId(), id);
     }
 
+    /// A redraw begun just after telling a wish is not cut off by the hand-over, nor left without its
+    /// header on the tower: the tower with the falling stone comes when the redraw ends.
+    void toldWishWaitsForTheRedraw()
+    {
+        Home home(3);
+        home.content<TalkView>()->submit(u"그리기 전에"_s);
+        const QUuid id = home.state.wishes().last().id;
+        runClock(0.1);
+        home.view->choose(Screen::customize);
+        QPointer<CustomizeView> customize = home.content<CustomizeView>();
+        customize->startRedraw();
+        QVERIFY(home.view->isRedrawingRock());
+        runClock(0.3);
+        QCOMPARE(home.view->lastAddedId(), id);
+        QCOMPARE(home.content<CustomizeView>(), customize.data());
+        QVERIFY(customize->isRedrawing());
+        customize->cancelRedraw();
+        QVERIFY(!home.view->isRedrawingRock());
+        auto *tower = home.content<TowerView>();
+        QVERIFY(tower);
+        QCOMPARE(tower->selected()->id, id);
+        QCOMPARE(tower->pile()->dropId(), id);
+        runClock(1);
+        QVERIFY(home.view->segment(Screen::tower)->isVisible()); // the header is back
+    }
+
     void toldWishReachesATowerAlreadyShown()
     {
         qputenv("KIVVO_SCREEN", "tower");
