@@ -66,6 +66,8 @@ constexpr int checkColumn = 16;
 constexpr int tickBox = 14;
 /// From an item's edge to where the base style starts its check and icon column.
 constexpr int itemLead = 4;
+/// The menu's property that holds the size its icons are drawn at.
+constexpr char iconSizeProperty[] = "sketchIconSize";
 
 /// A bare tick in ink, or in the highlighted text colour on the hovered row.
 void paintTick(QPainter *painter, const QRectF &box, const QStyleOption *option)
@@ -128,7 +130,9 @@ public:
         }
         if (!item->icon.isNull()) {
             const int side = proxy()->pixelMetric(PM_SmallIconSize, option, widget);
-            QRect icon(0, 0, side, side);
+            QSize size = widget->property(iconSizeProperty).toSize();
+            size = size.isEmpty() ? QSize(side, side) : size.boundedTo(QSize(side, side));
+            QRect icon(QPoint(), size);
             icon.moveCenter(visualRect(item->direction, row,
                                        QRect(left + checkColumn, row.top(), item->maxIconWidth, row.height()))
                                 .center());
@@ -229,6 +233,11 @@ void SketchMenu::setCurrent(Current current)
     refresh();
 }
 
+void SketchMenu::setIconSize(QSize size)
+{
+    m_iconSize = size;
+}
+
 void SketchMenu::setPick(Pick pick)
 {
     m_pick = std::move(pick);
@@ -255,6 +264,8 @@ QMenu *SketchMenu::buildMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
     menu->setStyle(tickMenuStyle());
+    if (!m_iconSize.isEmpty())
+        menu->setProperty(iconSizeProperty, m_iconSize);
     const int current = currentIndex();
     for (int index = 0; index < count(); ++index) {
         QAction *action = menu->addAction(m_titles[index]);

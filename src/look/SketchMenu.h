@@ -42,6 +42,10 @@ public:
     void setPick(Pick pick);
     /// What the closed box shows; without one it shows the current title in handwriting.
     void setField(Field field);
+    /// The size the menu draws its icons at, never larger than the style's small icons (the default).
+    void setIconSize(QSize size);
+    /// The size given by `setIconSize`; empty for the style's small icon size.
+    QSize iconSize() const { return m_iconSize; }
 
     /// How many items are offered.
     int count() const { return m_titles.size(); }
@@ -86,6 +90,7 @@ private:
 
     QStringList m_titles;
     QList<QIcon> m_icons;
+    QSize m_iconSize;
     Current m_current;
     Pick m_pick;
     Field m_field;

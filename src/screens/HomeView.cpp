@@ -151,6 +151,12 @@ void HomeView::setRedrawingRock(bool redraws)
     m_redrawsRock = redraws;
     // The header slides away (or back) and the customize screen takes (or gives back) its room.
     m_headerRoom.animateTo(redraws ? 0 : headerHeight, Motion::on(redrawSpring));
+    if (!redraws && m_screen != Screen::customize && !m_showsSettings) {
+        // A wish told just before the redraw began: its tower has waited for the redraw to end.
+        applyContent();
+        applyChrome();
+        return;
+    }
     applyChrome();
     // The same customize screen goes on, in its other mode and with the header's room.
     ClickGuard::guard(m_content);
@@ -166,8 +172,10 @@ void HomeView::receiveWish(const QUuid &id)
         return;
     }
     m_screen = Screen::tower;
-    m_showsSettings = false;
-    applyContent();
+    // Settings or a redraw the user began meanwhile stay as they are: the tower waits for them, its
+    // stone still to fall.
+    if (!m_showsSettings && !m_redrawsRock)
+        applyContent();
     applyChrome();
 }
 

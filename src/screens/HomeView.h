@@ -59,7 +59,8 @@ public:
     void setShowingSettings(bool shows);
     /// Enters or leaves the customize screen's redraw mode (the header goes while redrawing).
     void setRedrawingRock(bool redraws);
-    /// A wish was told: on to the tower, where its stone drops in and is marked.
+    /// A wish was told: on to the tower, where its stone drops in and is marked; settings or a redraw
+    /// the user began meanwhile stay, and the tower comes when they end.
     void receiveWish(const QUuid &id);
 
     /// The parts, for tests and the preview.

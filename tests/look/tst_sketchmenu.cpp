@@ -212,6 +212,36 @@ private slots:
         }
     }
 
+    void iconSize_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("12 x 12 at scale 1") << 1.0;
+        QTest::newRow("12 x 12 at scale 2") << 2.0;
+    }
+
+    /// Icons show at the size given, not at the menu's usual icon size, whatever their pixel density.
+    void iconSize()
+    {
+        QFETCH(qreal, scale);
+        QPixmap pixmap(QSize(12, 12) * scale);
+        pixmap.setDevicePixelRatio(scale);
+        pixmap.fill(Qt::red);
+        SketchMenu menu;
+        menu.setItems({QStringLiteral("가"), QStringLiteral("나")}, {QIcon(pixmap), QIcon(pixmap)});
+        menu.setIconSize(QSize(12, 12));
+        const std::unique_ptr<QMenu> built(menu.buildMenu());
+        const QImage drawn = painted(*built);
+        for (QAction *action : built->actions()) {
+            const QRect row = built->actionGeometry(action);
+            QRect red;
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x)
+                    if (drawn.pixel(x, y) == qRgb(255, 0, 0))
+                        red |= QRect(x, y, 1, 1);
+            QCOMPARE(red.size(), QSize(12, 12));
+        }
+    }
+
     void pickWrites_data()
     {
         QTest::addColumn<int>("picked");

@@ -12,6 +12,7 @@
 #include "WishHandOver.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QStyleHints>
 #include <QTest>
 
@@ -155,6 +156,57 @@ private slots:
         tower = home.content<TowerView>();
         QCOMPARE(tower->selected()->id, id);
         QVERIFY(!tower->pile()->dropId());
+    }
+
+    /// Settings opened just after telling a wish stay open when the wish is handed over; the tower
+    /// with the falling stone waits under them.
+    void toldWishLeavesSettingsOpen()
+    {
+        Home home(3);
+        home.content<TalkView>()->submit(u"설정 전에"_s);
+        const QUuid id = home.state.wishes().last().id;
+        runClock(0.1);
+        QTest::mouseClick(home.view->settingsButton(), Qt::LeftButton);
+        QPointer<SettingsView> settings = home.content<SettingsView>();
+        QVERIFY(settings);
+        settings->idleRockSwitch()->setFocus();
+        runClock(0.3);
+        QCOMPARE(home.view->lastAddedId(), id);
+        QVERIFY(home.view->isShowingSettings());
+        QCOMPARE(home.content<SettingsView>(), settings.data()); // the same screen, not a new one
+        QVERIFY(settings->idleRockSwitch()->hasFocus());
+        QCOMPARE(home.view->screen(), Screen::tower);
+        QTest::mouseClick(home.view->backButton(), Qt::LeftButton);
+        auto *tower = home.content<TowerView>();
+        QVERIFY(tower);
+        QCOMPARE(tower->selected()->id, id);
+        QCOMPARE(tower->pile()->dropId(), id);
+    }
+
+    /// A redraw begun just after telling a wish is not cut off by the hand-over, nor left without its
+    /// header on the tower: the tower with the falling stone comes when the redraw ends.
+    void toldWishWaitsForTheRedraw()
+    {
+        Home home(3);
+        home.content<TalkView>()->submit(u"그리기 전에"_s);
+        const QUuid id = home.state.wishes().last().id;
+        runClock(0.1);
+        home.view->choose(Screen::customize);
+        QPointer<CustomizeView> customize = home.content<CustomizeView>();
+        customize->startRedraw();
+        QVERIFY(home.view->isRedrawingRock());
+        runClock(0.3);
+        QCOMPARE(home.view->lastAddedId(), id);
+        QCOMPARE(home.content<CustomizeView>(), customize.data());
+        QVERIFY(customize->isRedrawing());
+        customize->cancelRedraw();
+        QVERIFY(!home.view->isRedrawingRock());
+        auto *tower = home.content<TowerView>();
+        QVERIFY(tower);
+        QCOMPARE(tower->selected()->id, id);
+        QCOMPARE(tower->pile()->dropId(), id);
+        runClock(1);
+        QVERIFY(home.view->segment(Screen::tower)->isVisible()); // the header is back
     }
 
     void toldWishReachesATowerAlreadyShown()

@@ -259,6 +259,8 @@ QWidget *CustomizeView::makeMenus(QWidget *parent)
         [state](const RockColor &color) { state->setRockColor(color); }, &CustomizeView::colorTitle,
         [](const RockColor &color) { return QIcon(QPixmap::fromImage(RockColorLook::menuSwatch(color))); },
         [](const RockColor &color) { return menuField(colorDot(color), colorTitle(color)); }, menus);
+    // The swatches show at their own size, smaller than the menu's usual icons.
+    m_colorMenu->setIconSize(RockColorLook::menuSwatch(RockColor::original).deviceIndependentSize().toSize());
     m_expressionMenu = makeSketchMenu(
         allCases<RockExpression>(), [state] { return state->rockExpression(); },
         [state](const RockExpression &expression) { state->setRockExpression(expression); },

@@ -5,13 +5,16 @@
 #include "Sketch.h"
 #include "Theme.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyleFactory>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -47,6 +50,21 @@ const QString &sizeTitle()
     static const QString text = u"돌 크기"_s;
     return text;
 }
+
+/// A slider's look in the application's style, except that a left click on its track takes the
+/// handle straight to the step under the pointer rather than one step towards it.
+class ClickToStepStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QLabel *leftLabel(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
 {
@@ -178,6 +196,9 @@ QWidget *SettingsView::makeSizeBlock()
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);
     m_slider->setAccessibleName(sizeTitle());
+    auto *style = new ClickToStepStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(m_slider);
+    m_slider->setStyle(style);
     sliderColumn->addWidget(m_slider);
     // Three equal columns put "보통" exactly under the middle step, whatever the words' widths.
     auto *captions = new QGridLayout;

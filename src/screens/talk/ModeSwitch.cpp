@@ -87,10 +87,21 @@ void ModeSwitch::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Theme::ink);
     painter.drawRoundedRect(knob, knobCorner, knobCorner);
+    // The words are ink on the track and paper on the knob, split where the knob's edge is while it
+    // slides, so neither word vanishes into the colour behind it.
+    paintLabels(painter, Theme::ink);
+    QPainterPath knobShape;
+    knobShape.addRoundedRect(knob, knobCorner, knobCorner);
+    painter.setClipPath(knobShape);
+    paintLabels(painter, Theme::paper);
+}
+
+void ModeSwitch::paintLabels(QPainter &painter, const QColor &colour) const
+{
     painter.setFont(Theme::handwriting(11, QFont::Medium));
+    painter.setPen(colour);
     for (Mode mode : {Mode::text, Mode::drawing}) {
         const QRectF segment(knobInset + (mode == Mode::drawing ? segmentWidth : 0), 0, segmentWidth, height);
-        painter.setPen(mode == m_mode ? Theme::paper : Theme::ink);
         painter.drawText(segment, Qt::AlignCenter, label(mode));
     }
 }

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+class QColor;
+class QPainter;
+
 /// The two-segment switch between writing ("글") and drawing ("그림"): a dark knob slides under the
 /// chosen word. Assistive technology reads it as one control named "입력 방식" whose value is the word.
 class ModeSwitch : public QWidget {
@@ -40,6 +43,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    /// Both words in `colour`, each centred in its segment.
+    void paintLabels(QPainter &painter, const QColor &colour) const;
+
     Mode m_mode;
     SpringAnimation<double> m_knob;
 };

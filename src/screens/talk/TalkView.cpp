@@ -132,8 +132,7 @@ bool TalkView::canSubmit() const
 bool TalkView::canSubmitDrawing() const
 {
     const QList<DrawingStroke> &strokes = m_canvas->strokes();
-    return std::any_of(strokes.cbegin(), strokes.cend(),
-                       [](const DrawingStroke &s) { return !s.points.isEmpty(); });
+    return std::any_of(strokes.cbegin(), strokes.cend(), [](const DrawingStroke &s) { return s.shows(); });
 }
 
 int TalkView::estimatedTextLineCount() const
@@ -161,10 +160,10 @@ void TalkView::submit(const QString &text)
 
 void TalkView::submitDrawing()
 {
+    if (!canSubmitDrawing())
+        return;
     QList<DrawingStroke> strokes = m_canvas->strokes();
     strokes.removeIf([](const DrawingStroke &s) { return s.points.isEmpty(); });
-    if (strokes.isEmpty())
-        return;
     const std::optional<Wish> wish = m_state->addDrawingWish(strokes);
     if (!wish)
         return;

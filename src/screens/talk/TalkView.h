@@ -58,14 +58,14 @@ public:
     const QString &text() const { return m_text; }
     /// Whether the text holds more than white space and line breaks.
     bool canSubmit() const;
-    /// Whether some stroke has a point.
+    /// Whether some stroke shows: it has two distinct points.
     bool canSubmitDrawing() const;
     /// Lines the text box shows: the text's (the hint's while empty) at the text area's width, 1 to 3.
     int estimatedTextLineCount() const;
 
     /// Tells `text` as a wish; nothing when it is only white space.
     void submit(const QString &text);
-    /// Tells the drawing as a wish; nothing when no stroke has a point.
+    /// Tells the drawing as a wish; nothing when no stroke shows.
     void submitDrawing();
     /// The wish `id` was stored: the rock hops and the id is handed on shortly.
     void completeSubmit(const QUuid &id);

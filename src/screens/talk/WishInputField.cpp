@@ -2,6 +2,7 @@
 
 #include "Graphemes.h"
 #include "Theme.h"
+#include "WrappedText.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
@@ -15,8 +16,8 @@
 
 namespace {
 
-/// Lines wrap between words, or anywhere in a word too long for a line.
-constexpr QTextOption::WrapMode wrapMode = QTextOption::WrapAtWordBoundaryOrAnywhere;
+/// Lines wrap between words, or anywhere in a word too long for a line, as shown text does.
+constexpr QTextOption::WrapMode wrapMode = WrappedText::wrapMode;
 
 bool isReturn(int key)
 {
@@ -58,19 +59,7 @@ int WishInputField::countLines(const QString &text, const QFont &font, qreal wid
 {
     // As the field's plain-text layout does it: each paragraph its own layout, every line as wide as
     // the field (no margins), breaking between words or, for a word too long, anywhere.
-    QTextOption option;
-    option.setWrapMode(wrapMode);
-    int lines = 0;
-    for (const QString &paragraph : text.split(u'\n')) {
-        QTextLayout layout(paragraph, font);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-            line.setLineWidth(width);
-        layout.endLayout();
-        lines += layout.lineCount();
-    }
-    return std::max(lines, 1);
+    return WrappedText::lineCount(text, font, width);
 }
 
 void WishInputField::setText(const QString &text)

@@ -4,6 +4,7 @@
 #include "Chip.h"
 #include "Delay.h"
 #include "Labels.h"
+#include "PanelMetrics.h"
 #include "PendingDeletions.h"
 #include "RockImage.h"
 #include "RockPileView.h"
@@ -81,7 +82,8 @@ TowerView::TowerView(AppState *state, std::optional<QUuid> highlightId, std::opt
 
 int TowerView::wishCardHeight(const Wish &wish)
 {
-    return WishCard::boxHeight(wish);
+    // The screen fills the panel's fixed width, so the card is always this wide.
+    return WishCard::boxHeight(wish, int(PanelMetrics::width) - 2 * sideInset);
 }
 
 QString TowerView::dateString(double createdAt)
@@ -142,7 +144,8 @@ void TowerView::dropIn(const QUuid &id)
         applySelection(*found, Motion::instant());
     // The newest stone sits at the top of a tall pile: open there, as a fresh tower would.
     m_anchoredAtBottom = !isFocusingNewRock();
-    m_pileArea->verticalScrollBar()->setValue(m_anchoredAtBottom ? m_pileArea->verticalScrollBar()->maximum() : 0);
+    m_pileArea->verticalScrollBar()->setValue(m_anchoredAtBottom ? m_pileArea->verticalScrollBar()->maximum()
+                                                                 : 0);
     m_pile->setDropId(id);
 }
 
@@ -267,7 +270,7 @@ void TowerView::followWishes(const QList<Wish> &wishes)
             applySelection(std::nullopt, Motion::instant());
         } else if (!(*found == *m_selected)) {
             m_selected = *found;
-            m_card->setWish(*found);
+            m_card->setWish(*found, wishCardHeight(*found));
             m_lower.animateTo(lowerHeight(m_selected), Motion::instant());
         }
     }
@@ -297,7 +300,7 @@ void TowerView::applySelection(std::optional<Wish> wish, const Motion &motion)
     if (id != before)
         applyArmed(false, Ease::linear(0));
     if (wish)
-        m_card->setWish(*wish);
+        m_card->setWish(*wish, wishCardHeight(*wish));
     // A card on its way out is only a picture of what was selected.
     m_card->setAttribute(Qt::WA_TransparentForMouseEvents, !wish);
     m_pile->setSelectedId(id, motion);

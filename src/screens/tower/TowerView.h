@@ -44,7 +44,8 @@ public:
     explicit TowerView(AppState *state, std::optional<QUuid> highlightId = std::nullopt,
                        std::optional<QUuid> dropId = std::nullopt, QWidget *parent = nullptr);
 
-    /// Height of the card for `wish`: 46, 68 or 90 by its lines, 90 for a drawing.
+    /// Height of the card for `wish`: 46, 68 or 90 by the lines its text takes on the card, 90 for a
+    /// drawing.
     static int wishCardHeight(const Wish &wish);
     /// A wish's date as the card shows it: "yyyy.MM.dd HH:mm" in the system's time zone.
     static QString dateString(double createdAt);

@@ -2,11 +2,11 @@
 
 #include "Chip.h"
 #include "DrawingWishRenderer.h"
-#include "Graphemes.h"
 #include "Labels.h"
 #include "Sketch.h"
 #include "SketchBox.h"
 #include "Theme.h"
+#include "WrappedText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,15 +21,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-/// Characters that fill one line of the card.
-constexpr qsizetype lineLength = 28;
 /// The box's heights: one line, and each further line up to three.
 constexpr int oneLineHeight = 46;
 constexpr int lineStep = 22;
 constexpr int maxLines = 3;
-/// Space between the box's edge and its text or drawing.
-constexpr int insetX = 14;
-constexpr int insetY = 12;
 
 } // namespace
 
@@ -39,17 +34,18 @@ WishCard::WishCard(QWidget *parent) : QWidget(parent)
     makeFooter();
 }
 
-int WishCard::boxHeight(const Wish &wish)
+QFont WishCard::textFont()
+{
+    return Theme::handwriting(15, QFont::Medium);
+}
+
+int WishCard::boxHeight(const Wish &wish, int width)
 {
     if (wish.drawingStrokes)
         return oneLineHeight + (maxLines - 1) * lineStep;
-    qsizetype lines = 0;
-    // Empty pieces count: a blank line between two lines is a line of its own.
-    for (QStringView piece : QStringView(wish.text).split(u'\n'))
-        lines += std::max<qsizetype>(1, (Graphemes::count(piece) + lineLength - 1) / lineLength);
-    if (lines < 2)
-        return oneLineHeight;
-    return oneLineHeight + int(std::min<qsizetype>(lines, maxLines) - 1) * lineStep;
+    // The lines the card itself lays out, so a line that wraps is never hidden under the box's edge.
+    const int lines = WrappedText::lineCount(wish.text, textFont(), width - 2 * insetX);
+    return oneLineHeight + (std::min(lines, maxLines) - 1) * lineStep;
 }
 
 QString WishCard::dateString(double createdAt)
@@ -60,9 +56,10 @@ QString WishCard::dateString(double createdAt)
     return QLocale(u"ko_KR"_s).toString(date->toLocalTime(), u"yyyy.MM.dd HH:mm"_s);
 }
 
-void WishCard::setWish(const Wish &wish)
+void WishCard::setWish(const Wish &wish, int boxHeight)
 {
     m_wish = wish;
+    m_boxHeight = boxHeight;
     const bool drawn = wish.drawingStrokes.has_value();
     m_textArea->setVisible(!drawn);
     m_drawing->setVisible(drawn);
@@ -70,7 +67,7 @@ void WishCard::setWish(const Wish &wish)
     m_drawing->setStrokes(drawn ? *wish.drawingStrokes : QList<DrawingStroke>());
     m_textArea->verticalScrollBar()->setValue(0);
     m_date->setText(dateString(wish.createdAt));
-    setFixedHeight(boxHeight(wish) + footerGap + footerHeight);
+    setFixedHeight(boxHeight + footerGap + footerHeight);
     arrange();
 }
 
@@ -111,9 +108,7 @@ void WishCard::makeBox()
     m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textArea->setWidgetResizable(true);
     m_textArea->viewport()->setAutoFillBackground(false);
-    m_text = Labels::make(QString(), Theme::handwriting(15, QFont::Medium), Theme::ink, nullptr);
-    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_text->setWordWrap(true);
+    m_text = new WrappedText(textFont(), Theme::ink);
     m_textArea->setWidget(m_text);
     // The scroll area paints its content's background; the card's paper shows through instead.
     m_text->setAutoFillBackground(false);
@@ -141,7 +136,7 @@ void WishCard::makeFooter()
 
 void WishCard::arrange()
 {
-    const int box = boxHeight(m_wish);
+    const int box = m_boxHeight;
     m_box->setGeometry(0, 0, width(), box);
     const QRect inside(insetX, insetY, std::max(0, width() - 2 * insetX), std::max(0, box - 2 * insetY));
     m_textArea->setGeometry(inside);

@@ -9,6 +9,7 @@ class DrawingWishRenderer;
 class QLabel;
 class QScrollArea;
 class SketchBox;
+class WrappedText;
 
 /// The card under the tower that shows the selected wish: its text or drawing in a sketch box, and
 /// below it the date and the chip that takes the stone down in two presses.
@@ -19,27 +20,34 @@ public:
     /// Between the box and the footer row, and the footer row's height.
     static constexpr int footerGap = 6;
     static constexpr int footerHeight = 26;
+    /// Space between the box's edge and its text or drawing.
+    static constexpr int insetX = 14;
+    static constexpr int insetY = 12;
 
     explicit WishCard(QWidget *parent = nullptr);
 
-    /// Height of the box for `wish`: 46, 68 or 90 by its lines, 90 for a drawing.
-    static int boxHeight(const Wish &wish);
+    /// The font of a wish's text.
+    static QFont textFont();
+    /// Height of the box for `wish` on a card `width` wide: 46, 68 or 90 for the one, two or three and
+    /// more lines its text takes there, 90 for a drawing.
+    static int boxHeight(const Wish &wish, int width);
     /// The creation date as the card shows it, in the system's time zone; empty without a valid date.
     static QString dateString(double createdAt);
 
     /// The wish on show.
     const Wish &wish() const { return m_wish; }
-    /// Shows `wish`, sizing the card to it.
-    void setWish(const Wish &wish);
+    /// Shows `wish` in a box `boxHeight` tall, sizing the card to it.
+    void setWish(const Wish &wish, int boxHeight);
     /// Whether the delete chip waits for its second press.
     bool isArmed() const { return m_armed; }
     /// Arms or disarms the delete chip; the chip darkens as `blend` goes from 0 to 1.
     void setArmed(bool armed);
     void setArmBlend(double blend);
 
-    /// The delete chip, the text label and the drawing (for tests and the preview).
+    /// The delete chip, the text, its scroll area and the drawing (for tests and the preview).
     Chip *deleteChip() const { return m_delete; }
-    QLabel *textLabel() const { return m_text; }
+    WrappedText *text() const { return m_text; }
+    QScrollArea *textArea() const { return m_textArea; }
     DrawingWishRenderer *drawing() const { return m_drawing; }
     QLabel *dateLabel() const { return m_date; }
 
@@ -62,10 +70,11 @@ private:
     void arrange();
 
     Wish m_wish;
+    int m_boxHeight = 0;
     bool m_armed = false;
     SketchBox *m_box = nullptr;
     QScrollArea *m_textArea = nullptr;
-    QLabel *m_text = nullptr;
+    WrappedText *m_text = nullptr;
     DrawingWishRenderer *m_drawing = nullptr;
     QWidget *m_footer = nullptr;
     QLabel *m_date = nullptr;

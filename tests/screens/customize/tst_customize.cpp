@@ -41,6 +41,19 @@ struct Screen {
     }
 };
 
+/// The box around a row's coloured pixels (clearly away from grey).
+QRect colouredBox(const QImage &image, const QRect &row)
+{
+    QRect box;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = row.left(); x <= row.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.hsvSaturation() > 30 && c.value() > 60)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
 /// Settles the store's queued notifications.
 void settle()
 {
@@ -134,6 +147,22 @@ private slots:
         screen.state.setRockExpression(RockExpression::smile);
         settle();
         QCOMPARE(expressions->currentIndex(), 1);
+    }
+
+    /// Each colour item shows its swatch 12 x 12 points, not enlarged to the menu's usual icon size.
+    void colourSwatchesAreTwelvePoints()
+    {
+        Screen screen(false);
+        std::unique_ptr<QMenu> menu(screen.view->colorMenu()->buildMenu());
+        menu->resize(menu->sizeHint());
+        const QImage drawn = menu->grab().toImage();
+        QCOMPARE(drawn.devicePixelRatio(), 1.0);
+        // Every colour but the grey and the black one; the first row's tick stays out of the way.
+        for (int i = 2; i < 8; ++i) {
+            const QRect box = colouredBox(drawn, menu->actionGeometry(menu->actions().at(i)));
+            QVERIFY2(box.width() >= 11 && box.width() <= 12 && box.height() >= 11 && box.height() <= 12,
+                     qPrintable(u"row %1: %2 x %3"_s.arg(i).arg(box.width()).arg(box.height())));
+        }
     }
 
     void keepingADrawingSwitchesToIt()

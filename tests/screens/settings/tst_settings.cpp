@@ -97,6 +97,31 @@ private slots:
         QCOMPARE(screen.saves.count(), saves + 1);
     }
 
+    void clickOnTrackGoesThere_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("from normal to the largest") << 1.0 << 4 << 1.5;
+        QTest::newRow("from normal to the smallest") << 1.0 << 0 << 0.5;
+        QTest::newRow("from the smallest, three steps") << 0.5 << 3 << 1.25;
+        QTest::newRow("from the largest, one step") << 1.5 << 3 << 1.25;
+    }
+
+    /// A click on the track puts the handle on the step under the pointer, in one move.
+    void clickOnTrackGoesThere()
+    {
+        QFETCH(double, stored);
+        QFETCH(int, clicked);
+        QFETCH(double, expected);
+        Screen screen(stored);
+        QSlider *slider = screen.view->sizeSlider();
+        QTest::mouseClick(slider, Qt::LeftButton, {}, handleAt(slider, clicked));
+        QCOMPARE(slider->value(), clicked);
+        QCOMPARE(screen.state.idleRockScale(), expected);
+        QCOMPARE(screen.saves.count(), 1);
+    }
+
     void switchFadesAndLocksSizeBlock_data()
     {
         QTest::addColumn<QString>("by");

@@ -240,7 +240,10 @@ private slots:
         QTest::addColumn<bool>("sent");
         QTest::newRow("nothing") << QList<DrawingStroke>{} << false;
         QTest::newRow("taps without points") << QList<DrawingStroke>{stroke(0), stroke(0)} << false;
-        QTest::newRow("one point") << QList<DrawingStroke>{stroke(0), stroke(1)} << true;
+        QTest::newRow("one point") << QList<DrawingStroke>{stroke(0), stroke(1)} << false;
+        const DrawingStroke still{{{5, 5}, {5, 5}, {5, 5}}};
+        QTest::newRow("points on one spot") << QList<DrawingStroke>{still, stroke(0)} << false;
+        QTest::newRow("two points") << QList<DrawingStroke>{stroke(0), stroke(2)} << true;
     }
 
     void drawingsNeedAPoint()
@@ -258,6 +261,41 @@ private slots:
             QCOMPARE(screen.state.wishes().first().drawingStrokes->size(), 1);
             QVERIFY(screen.view->canvas()->strokes().isEmpty());
         }
+    }
+
+    void drawingByPointer_data()
+    {
+        QTest::addColumn<QList<QList<QPoint>>>("drags"); // each drag: press, moves, release
+        QTest::addColumn<bool>("sendable");
+        QTest::newRow("a click") << QList<QList<QPoint>>{{{40, 40}}} << false;
+        QTest::newRow("two clicks") << QList<QList<QPoint>>{{{40, 40}}, {{60, 50}}} << false;
+        QTest::newRow("a drag on one spot") << QList<QList<QPoint>>{{{40, 40}, {40, 40}}} << false;
+        QTest::newRow("a short line") << QList<QList<QPoint>>{{{40, 40}, {42, 40}}} << true;
+        QTest::newRow("a click, then a line")
+            << QList<QList<QPoint>>{{{10, 10}}, {{40, 40}, {60, 50}}} << true;
+    }
+
+    /// The pad offers its drawing to send, with the erase button, once a stroke shows; a click alone
+    /// leaves an invisible dot and offers nothing.
+    void drawingByPointer()
+    {
+        QFETCH(QList<QList<QPoint>>, drags);
+        QFETCH(bool, sendable);
+        qputenv("KIVVO_TALK", "drawing");
+        Screen screen;
+        QCoreApplication::processEvents();
+        DrawingWishCanvas *pad = screen.view->canvas();
+        for (const QList<QPoint> &drag : drags) {
+            QTest::mousePress(pad, Qt::LeftButton, {}, drag.first());
+            for (const QPoint &to : drag.mid(1))
+                QTest::mouseMove(pad, to);
+            QTest::mouseRelease(pad, Qt::LeftButton, {}, drag.last());
+        }
+        QCOMPARE(screen.view->canSubmitDrawing(), sendable);
+        QCOMPARE(screen.view->eraseButton()->isVisible(), sendable);
+        QCOMPARE(screen.view->submitButton()->isOffered(), sendable);
+        screen.view->submitDrawing();
+        QCOMPARE(screen.state.wishes().size(), sendable ? 1 : 0);
     }
 
     void submitButtonSendsAndIsNamed()

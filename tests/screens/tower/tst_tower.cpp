@@ -4,8 +4,10 @@
 #include "PendingDeletions.h"
 #include "RockPileView.h"
 #include "TestFiles.h"
+#include "Theme.h"
 #include "TowerView.h"
 #include "WishCard.h"
+#include "WrappedText.h"
 
 #include "DrawingWishRenderer.h"
 #include <QLabel>
@@ -25,6 +27,16 @@ namespace {
 Wish textWish(const QString &text)
 {
     return Wish{QUuid::createUuid(), text, 0, std::nullopt, 0.5, std::nullopt};
+}
+
+/// `count` Hangul syllables without spaces, of the wide kind: about 23 fill the card's line.
+QString syllables(int count)
+{
+    const QString words = u"가나다라마바사아자차카타파하"_s;
+    QString text;
+    while (text.size() < count)
+        text += words;
+    return text.left(count);
 }
 
 /// A store on a file in a fresh folder, holding `count` wishes "A", "B", ...
@@ -84,6 +96,13 @@ class TestTower : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // Line counts come from the laid-out text: measure in the shipped font, not the machine's.
+        Theme::registerFonts();
+        QVERIFY(Theme::handwritingAvailable());
+    }
+
     void cleanup()
     {
         qunsetenv("KIVVO_SELECT");
@@ -95,16 +114,19 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("height");
         QTest::newRow("empty") << QString() << 46;
-        QTest::newRow("one character") << u"가"_s << 46;
-        QTest::newRow("28 characters") << QString(28, u'가') << 46;
-        QTest::newRow("29 characters") << QString(29, u'가') << 68;
-        QTest::newRow("two lines") << u"a\nb"_s << 68;
-        QTest::newRow("an empty line between") << u"a\n\nb"_s << 90;
-        QTest::newRow("a trailing break") << u"a\n"_s << 68;
-        QTest::newRow("100 characters, capped") << QString(100, u'a') << 90;
-        // 28 joined emoji are 28 characters, though 308 UTF-16 units.
-        QTest::newRow("emoji count one each") << u"👨‍👩‍👧‍👦"_s.repeated(28) << 46;
-        QTest::newRow("29 emoji") << u"😀"_s.repeated(29) << 68;
+        QTest::newRow("one syllable") << u"가"_s << 46;
+        QTest::newRow("ten syllables") << syllables(10) << 46;
+        // About 23 syllables fill the card's line: these wrap where no space is.
+        QTest::newRow("27 syllables, two lines") << syllables(27) << 68;
+        QTest::newRow("50 syllables, three lines") << syllables(50) << 90;
+        QTest::newRow("two pieces of 27, capped") << syllables(27) + u"\n"_s + syllables(27) << 90;
+        QTest::newRow("words over two lines")
+            << u"오늘도 내일도 모레도 소원이 이루어지게 해주세요 정말로 부탁해"_s << 68;
+        QTest::newRow("two lines") << u"가\n나"_s << 68;
+        QTest::newRow("an empty line between") << u"가\n\n나"_s << 90;
+        QTest::newRow("a trailing break") << u"가\n"_s << 68;
+        QTest::newRow("only a break") << u"\n"_s << 68;
+        QTest::newRow("100 letters, capped") << QString(100, u'a') << 90;
     }
 
     void cardHeights()
@@ -311,8 +333,12 @@ private slots:
         store.state->addWish(markup);
         auto view = shownTower(store.state.get());
         view->select(store.state->wishes().first());
-        QCOMPARE(view->card()->textLabel()->textFormat(), Qt::PlainText);
-        QCOMPARE(view->card()->textLabel()->text(), markup);
+        QCOMPARE(view->card()->text()->text(), markup);
+        // Shown as typed: every character of the markup is on the card's lines.
+        QString shown;
+        for (const WrappedText::Line &line : view->card()->text()->lines())
+            shown += line.text;
+        QCOMPARE(shown, markup);
     }
 
     void drawnWishShowsItsDrawing()
@@ -323,11 +349,90 @@ private slots:
         view->select(store.state->wishes().first());
         runClock(1);
         QVERIFY(view->card()->drawing()->isVisible());
-        QVERIFY(!view->card()->textLabel()->isVisible());
+        QVERIFY(!view->card()->text()->isVisible());
         QVERIFY(view->card()->drawing()->fitted());
         QCOMPARE(view->card()->drawing()->strokes(), *store.state->wishes().first().drawingStrokes);
         // Inset 14 and 12 in a 90-point box.
         QCOMPARE(view->card()->drawing()->geometry(), QRect(14, 12, 320 - 48 - 28, 90 - 24));
+    }
+
+    void cardShowsEveryLineItCounts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("box");
+        QTest::newRow("one line") << syllables(10) << 1 << 46;
+        QTest::newRow("27 syllables") << syllables(27) << 2 << 68;
+        QTest::newRow("words") << u"오늘도 내일도 모레도 소원이 이루어지게 해주세요 정말로 부탁해"_s << 2
+                               << 68;
+        QTest::newRow("an empty line between") << u"가\n\n나"_s << 3 << 90;
+    }
+
+    /// The card is as tall as the lines its text takes, so none hides below the box's edge.
+    void cardShowsEveryLineItCounts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, lines);
+        QFETCH(int, box);
+        Store store(0);
+        store.state->addWish(text);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes().first());
+        runClock(1);
+        WishCard *card = view->card();
+        QCOMPARE(card->height(), box + 6 + 26);
+        QCOMPARE(card->text()->lines().size(), lines);
+        QScrollArea *area = card->textArea();
+        QCOMPARE(area->geometry(), QRect(14, 12, 320 - 48 - 28, box - 24));
+        QCOMPARE(area->verticalScrollBar()->maximum(), 0);
+        for (const WrappedText::Line &line : card->text()->lines())
+            QVERIFY(line.rect.top() >= 0 && line.rect.bottom() <= area->viewport()->height());
+    }
+
+    void longWishScrollsWithinTheCard_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("50 syllables without spaces") << syllables(50) << 3;
+        QTest::newRow("100 letters") << QString(100, u'a') << 3;
+        QTest::newRow("five short lines") << u"가\n나\n다\n라\n마"_s << 5;
+        const QString ten = syllables(10);
+        QTest::newRow("five lines of ten") << QStringList(5, ten).join(u'\n') << 5;
+    }
+
+    /// A long wish wraps inside the card's width, and scrolling brings every character of it into view.
+    void longWishScrollsWithinTheCard()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, lines);
+        Store store(0);
+        store.state->addWish(text);
+        auto view = shownTower(store.state.get());
+        view->select(store.state->wishes().first());
+        runClock(1);
+        WishCard *card = view->card();
+        QCOMPARE(card->height(), 90 + 6 + 26);
+        QScrollArea *area = card->textArea();
+        const QList<WrappedText::Line> laid = card->text()->lines();
+        QVERIFY(laid.size() >= lines);
+        QString shown;
+        for (const WrappedText::Line &line : laid) {
+            shown += line.text;
+            QVERIFY(line.rect.left() >= 0);
+            QVERIFY(line.rect.right() <= area->viewport()->width() + 0.5);
+        }
+        QCOMPARE(shown, QString(text).remove(u'\n'));
+        // More than three lines scroll; the first is in view at the start, the last at the end.
+        QScrollBar *bar = area->verticalScrollBar();
+        QCOMPARE(bar->maximum() > 0, laid.size() > 3);
+        const QRectF view0 = area->viewport()->rect();
+        const auto inView = [&](const QRectF &line) {
+            const QRectF placed = line.translated(card->text()->mapTo(area->viewport(), QPoint()));
+            return placed.top() >= view0.top() && placed.bottom() <= view0.bottom();
+        };
+        QVERIFY(inView(laid.first().rect));
+        bar->setValue(bar->maximum());
+        QVERIFY(inView(laid.last().rect));
     }
 
     void wheelScrollsThePile()
