@@ -81,6 +81,8 @@ void PanelWindow::embedShrunk()
         m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Faded parts draw whole when scaled, so every repaint starts from the background.
+        m_view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
         m_view->setBackgroundBrush(Theme::bg);
         m_view->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
