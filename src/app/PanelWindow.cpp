@@ -10,6 +10,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -86,6 +87,7 @@ void PanelWindow::embedShrunk()
         m_view->setBackgroundBrush(Theme::bg);
         m_view->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
+        m_view->installEventFilter(this);
         m_view->hide();
     }
     layout()->removeWidget(m_root);
@@ -139,6 +141,37 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool PanelWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_view || !m_proxy || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool forward =
+        key->key() == Qt::Key_Tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const bool back = key->key() == Qt::Key_Backtab;
+    // A text field that types Tab keeps it, as it does in the whole-size panel.
+    const auto *text = qobject_cast<const QPlainTextEdit *>(m_root->focusWidget());
+    if (!(forward || back) || (text && !text->tabChangesFocus()))
+        return false;
+    // The embedded chain stops at its end or at a disabled control; round it goes here instead.
+    tabWithin(forward);
+    return true;
+}
+
+void PanelWindow::tabWithin(bool forward)
+{
+    QWidget *const start = m_root->focusWidget() ? m_root->focusWidget() : m_root;
+    QWidget *next = start;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+        const bool takesTab = (next->focusPolicy() & Qt::TabFocus) && next->isEnabled();
+        if (next != m_root && m_root->isAncestorOf(next) && takesTab && next->isVisibleTo(m_root)) {
+            next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    } while (next != start);
 }
 
 void PanelWindow::checkChrome()

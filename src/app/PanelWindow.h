@@ -45,12 +45,16 @@ protected:
     bool event(QEvent *event) override;
     /// Escape puts the panel away, when nothing inside took the key.
     void keyPressEvent(QKeyEvent *event) override;
+    /// Tab and Backtab in the shrunk view go round the content's controls.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void checkChrome();
     /// Moves the root view into the shrinking view, or back into the panel itself.
     void embedShrunk();
     void embedDirect();
+    /// Moves the focus to the next (or previous) control of the content that Tab reaches, going round.
+    void tabWithin(bool forward);
 
     RootView *m_root;
     QGraphicsView *m_view = nullptr;         ///< draws the root view shrunk; made when first needed

@@ -5,9 +5,11 @@
 #include "IdleRockController.h"
 #include "PanelWindow.h"
 #include "RootView.h"
+#include "SettingsView.h"
 #include "SketchButton.h"
 #include "StatusItem.h"
 
+#include <QSlider>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -254,6 +256,21 @@ private slots:
         QVERIFY(under);
         QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFromGlobal(at));
         QTRY_VERIFY(home->isShowingSettings());
+        // The keyboard goes round the shrunk panel's controls: the switch, the size slider (the floating
+        // rock is on), the back chevron, "종료", and the switch again; Backtab goes back.
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QCOMPARE(panel->rootView()->focusWidget(), home->content());
+        auto *settingsView = qobject_cast<SettingsView *>(home->content());
+        const QList<QWidget *> round{settingsView->idleRockSwitch(), settingsView->sizeSlider(),
+                                     home->backButton(), home->findChild<QWidget *>(u"quit"_s),
+                                     settingsView->idleRockSwitch()};
+        for (QWidget *expected : round) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(panel->rootView()->focusWidget(), expected);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(panel->rootView()->focusWidget(), home->findChild<QWidget *>(u"quit"_s));
         // A tall screen again: whole size, the root view back in the panel itself.
         desktop->height = 900;
         desktop->screens = {screen};
