@@ -3,8 +3,8 @@
 # no minimise or maximise; Space after opening the settings and flipping the switch does not quit;
 # Escape puts it away; one click on the icon puts away a panel that is merely inactive; a panel
 # unmapped behind its back (minimised anyway), or left on another workspace, comes back whole and
-# above other windows. Then on
-# a 2x screen too short for it, the panel shrinks to fit and "종료" is within reach.
+# above other windows. Then on a 2x screen too short for it, the panel shrinks to fit, takes a typed
+# wish, and "종료" is within reach.
 set -euo pipefail
 
 kivvo="$1"
@@ -141,6 +141,11 @@ echo "2x panel at $px,$py ${pw}x$ph, frame $fx,$fy ${fw}x$fh"
 # 16 pixels (8 points) inside the strip and the bottom; the side borders take a few of the right 16.
 ((pw < 640 && fy == 32 + 16 && fy + fh <= 900 - 16 && fx + fw <= 1440 - 12)) ||
     fail "the panel does not fit the screen: frame $fx,$fy ${fw}x$fh"
+# The keyboard reaches the wish field through the shrunk panel: a wish typed and sent is saved.
+xdotool type --delay 50 "moon"
+xdotool key Return
+wait_for 30 grep -q '"text":"moon"' "$save" || fail "a wish typed in the shrunk panel was not saved"
+sleep 1
 # "종료" where the whole-size panel has it, shrunk alike.
 xdotool mousemove $((px + pw * 298 / 320)) $((py + ph * 452 / 470)) click 1
 wait_for 50 bash -c "! kill -0 $kivvo_pid 2>/dev/null" || fail "종료 was out of reach on the short screen"
