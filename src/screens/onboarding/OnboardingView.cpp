@@ -5,12 +5,12 @@
 
 #include "AppState.h"
 #include "ClickGuard.h"
-#include "ScreenFocus.h"
 #include "CustomRockView.h"
 #include "PreviewSwitches.h"
 #include "PrimaryButton.h"
 #include "RockDrawingCanvas.h"
 #include "RockImage.h"
+#include "ScreenFocus.h"
 #include "SecondaryButton.h"
 #include "Theme.h"
 
