@@ -271,6 +271,9 @@ private slots:
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(panel->rootView()->focusWidget(), home->findChild<QWidget *>(u"quit"_s));
+        // Escape still puts the shrunk panel away.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
         // A tall screen again: whole size, the root view back in the panel itself.
         desktop->height = 900;
         desktop->screens = {screen};
