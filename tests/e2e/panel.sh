@@ -64,8 +64,12 @@ echo "panel at $px,$py ${pw}x$ph"
 ((pw == 320 && ph == 470)) || fail "the panel is ${pw}x$ph, not 320x470"
 # Its frame, title bar included, 8 below the tray's strip; 320 wide, it would end 8 inside the right
 # edge (the window manager's side borders widen it a little).
-read -r fx fy fw fh <<<"$(frame_geometry)"
-((fy == 32 + 8 && fx == 1440 - 8 - 320)) || fail "the panel's frame is at $fx,$fy ${fw}x$fh"
+placed_under_icon() {
+    read -r px py pw ph <<<"$(client_geometry "$panel")"
+    read -r fx fy fw fh <<<"$(frame_geometry)"
+    ((fy == 32 + 8 && fx == 1440 - 8 - 320))
+}
+wait_for 30 placed_under_icon || fail "the panel's frame is at $fx,$fy ${fw}x$fh"
 actions="$(xprop -id "$panel" _NET_WM_ALLOWED_ACTIONS)"
 grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || fail "the window manager offers no close: $actions"
 grep -Eq 'ACTION_MINIMIZE|ACTION_MAXIMIZE' <<<"$actions" && fail "minimise or maximise offered: $actions"
@@ -76,7 +80,7 @@ sleep 0.5
 xdotool mousemove $((px + 274)) $((py + 92)) click 1
 wait_for 30 grep -q '"isIdleRockEnabled":true' "$save" || fail "the switch did not turn the rock on"
 xdotool key space
-sleep 0.5
+sleep 1
 kill -0 "$kivvo_pid" 2>/dev/null || fail "Space after the switch ended the program"
 grep -q '"isIdleRockEnabled":true' "$save" || fail "Space flipped the switch back"
 xdotool key Escape
@@ -136,11 +140,14 @@ wait "$kivvo_pid" || fail "the program exited with $?"
 export QT_SCALE_FACTOR=2
 start_kivvo
 open_panel "no panel on the 2x screen"
-read -r fx fy fw fh <<<"$(frame_geometry)"
-echo "2x panel at $px,$py ${pw}x$ph, frame $fx,$fy ${fw}x$fh"
 # 16 pixels (8 points) inside the strip and the bottom; the side borders take a few of the right 16.
-((pw < 640 && fy == 32 + 16 && fy + fh <= 900 - 16 && fx + fw <= 1440 - 12)) ||
-    fail "the panel does not fit the screen: frame $fx,$fy ${fw}x$fh"
+fits_the_screen() {
+    read -r px py pw ph <<<"$(client_geometry "$panel")"
+    read -r fx fy fw fh <<<"$(frame_geometry)"
+    ((pw < 640 && fy == 32 + 16 && fy + fh <= 900 - 16 && fx + fw <= 1440 - 12))
+}
+wait_for 30 fits_the_screen || fail "the panel does not fit the screen: frame $fx,$fy ${fw}x$fh"
+echo "2x panel at $px,$py ${pw}x$ph, frame $fx,$fy ${fw}x$fh"
 # The keyboard reaches the wish field through the shrunk panel: a wish typed and sent is saved.
 xdotool type --delay 50 "moon"
 xdotool key Return
