@@ -2,7 +2,6 @@
 
 #include "AppState.h"
 #include "IdleRockController.h"
-#include "PanelMetrics.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "ScreenCoordinates.h"
@@ -118,18 +117,15 @@ void AppDelegate::makePanel()
 {
     m_panel = std::make_unique<PanelWindow>(m_state.get());
     // Once the window manager has framed the panel its chrome is known: place it again with it.
-    connect(m_panel.get(), &PanelWindow::chromeChanged, this, [this] { applyHeight(m_state->isPanelTall()); });
+    connect(m_panel.get(), &PanelWindow::chromeChanged, this,
+            [this] { applyHeight(m_state->isPanelTall()); });
 }
 
 void AppDelegate::togglePanel()
 {
-    if (m_panel && m_panel->isVisible()) {
-        if (m_panel->isInSight()) {
-            m_panel->hide();
-            return;
-        }
-        // Shown but out of sight (another workspace, covered): map it again here, in front.
+    if (m_panel && m_panel->isInSight()) {
         m_panel->hide();
+        return;
     }
     showPanel();
 }
@@ -138,6 +134,9 @@ void AppDelegate::showPanel()
 {
     if (!m_panel)
         makePanel();
+    // Out of sight (another workspace, minimised): mapped afresh here, whole and in front.
+    if (!m_panel->isInSight())
+        m_panel->withdraw();
     applyHeight(m_state->isPanelTall());
     m_panel->show();
     m_panel->raise();
@@ -179,11 +178,10 @@ void AppDelegate::setPanelFrame(const QRect &frame)
 {
     // Set only on a real change (both sides are whole points), or every show would flicker. Side
     // borders, if any, widen the frame but not the content.
-    const QSize content(int(PanelMetrics::width), frame.height() - m_panel->chrome());
+    const QSize content(frame.width(), frame.height() - m_panel->chrome());
     if (m_panel->frameGeometry().topLeft() != frame.topLeft())
         m_panel->move(frame.topLeft()); // a top-level widget's position is its frame's
-    if (m_panel->size() != content)
-        m_panel->setFixedSize(content); // only the tall flag sizes the panel, never a drag
+    m_panel->fitContent(content);
 }
 
 void AppDelegate::centrePanel()

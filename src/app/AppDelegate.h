@@ -45,7 +45,8 @@ public:
 
     /// Fonts, tray icon, floating rock and the subscriptions; shows the panel when no tray can.
     void launch();
-    /// A click on the tray icon: hides a panel in sight, else shows it under the icon and activates it.
+    /// A click on the tray icon: hides a panel in sight (inactive or not), else shows it under the icon,
+    /// above other windows, and activates it; a panel minimised or left on another workspace comes back.
     void togglePanel();
     /// Shows the panel and activates it, whatever its state (another launch asked for it).
     void showPanel();

@@ -2,17 +2,27 @@
 
 #include "PanelMetrics.h"
 #include "RootView.h"
+#include "ScreenFocus.h"
+#include "Theme.h"
+#include "X11Support.h"
 
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-// A deactivation this recent was caused by the click being handled, not by the user looking away.
-constexpr qint64 clickDeactivationMs = 600;
 // The window manager decorates a new window shortly after it is mapped.
 constexpr int decorationDelayMs = 150;
+// Scales this close to 1 are whole-size: the width is a whole number of points.
+constexpr double wholeScale = 1 - 0.5 / PanelMetrics::width;
 } // namespace
 
 PanelWindow::PanelWindow(AppState *state)
@@ -35,23 +45,82 @@ int PanelWindow::chrome() const
 
 bool PanelWindow::isInSight() const
 {
-    if (!isVisible() || isMinimized())
-        return false;
-    if (isActiveWindow())
-        return true;
-    return m_sinceDeactivated.isValid() && m_sinceDeactivated.elapsed() < clickDeactivationMs;
+    return PanelSight::isInSight(isVisible(), isMinimized(), windowPlace(internalWinId()));
+}
+
+void PanelWindow::withdraw()
+{
+    // Hidden, the window manager forgets its workspace and its minimised state; cleared here, Qt
+    // does not map it minimised again.
+    hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+}
+
+void PanelWindow::fitContent(const QSize &size)
+{
+    const double scale = size.width() / PanelMetrics::width;
+    const bool shrinks = scale < wholeScale;
+    m_scale = shrinks ? scale : 1;
+    if (shrinks != (m_proxy != nullptr))
+        shrinks ? embedShrunk() : embedDirect();
+    if (this->size() != size)
+        setFixedSize(size); // only the placement sizes the panel, never a drag
+    if (!shrinks)
+        return;
+    const QSize logical(int(PanelMetrics::width), int(std::lround(size.height() / scale)));
+    m_root->setFixedSize(logical);
+    m_view->scene()->setSceneRect(QRectF(QPointF(0, 0), QSizeF(logical)));
+    m_view->setTransform(QTransform::fromScale(scale, scale));
+}
+
+void PanelWindow::embedShrunk()
+{
+    if (!m_view) {
+        m_view = new QGraphicsView(this);
+        m_view->setScene(new QGraphicsScene(m_view));
+        m_view->setFrameShape(QFrame::NoFrame);
+        m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Faded parts draw whole when scaled, so every repaint starts from the background.
+        m_view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+        m_view->setBackgroundBrush(Theme::bg);
+        m_view->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
+        m_view->installEventFilter(this);
+        m_view->hide();
+    }
+    layout()->removeWidget(m_root);
+    // Only a window of its own can be embedded. Its menus stay real windows, unshrunk, so they are not
+    // cut off at the panel's edge.
+    m_root->setParent(nullptr, Qt::Window | Qt::BypassGraphicsProxyWidget);
+    m_proxy = m_view->scene()->addWidget(m_root);
+    layout()->addWidget(m_view);
+    m_view->show();
+    m_view->setFocus(Qt::OtherFocusReason);
+    ScreenFocus::settle(m_root->currentScreen());
+}
+
+void PanelWindow::embedDirect()
+{
+    m_proxy->setWidget(nullptr);
+    delete m_proxy;
+    m_proxy = nullptr;
+    m_view->hide();
+    layout()->removeWidget(m_view);
+    m_root->setParent(this, Qt::Widget);
+    m_root->setMinimumHeight(0);
+    m_root->setMaximumHeight(QWIDGETSIZE_MAX);
+    layout()->addWidget(m_root);
+    m_root->show();
+    ScreenFocus::settle(m_root->currentScreen());
 }
 
 bool PanelWindow::event(QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::WindowDeactivate:
-        m_sinceDeactivated.start();
-        break;
-    case QEvent::WindowActivate:
-        m_sinceDeactivated.invalidate();
-        break;
     case QEvent::Show:
+        offerNoMinimise(winId()); // before the window is mapped, when the window manager reads it
         // The chrome is known only once the window manager has framed the window.
         QTimer::singleShot(decorationDelayMs, this, &PanelWindow::checkChrome);
         break;
@@ -63,6 +132,46 @@ bool PanelWindow::event(QEvent *event)
         break;
     }
     return QWidget::event(event);
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool PanelWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_view || !m_proxy || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool forward =
+        key->key() == Qt::Key_Tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const bool back = key->key() == Qt::Key_Backtab;
+    // A text field that types Tab keeps it, as it does in the whole-size panel.
+    const auto *text = qobject_cast<const QPlainTextEdit *>(m_root->focusWidget());
+    if (!(forward || back) || (text && !text->tabChangesFocus()))
+        return false;
+    // The embedded chain stops at its end or at a disabled control; round it goes here instead.
+    tabWithin(forward);
+    return true;
+}
+
+void PanelWindow::tabWithin(bool forward)
+{
+    QWidget *const start = m_root->focusWidget() ? m_root->focusWidget() : m_root;
+    QWidget *next = start;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+        const bool takesTab = (next->focusPolicy() & Qt::TabFocus) && next->isEnabled();
+        if (next != m_root && m_root->isAncestorOf(next) && takesTab && next->isVisibleTo(m_root)) {
+            next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    } while (next != start);
 }
 
 void PanelWindow::checkChrome()

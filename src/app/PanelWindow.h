@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QWidget>
 
 class AppState;
+class QGraphicsProxyWidget;
+class QGraphicsView;
+class QKeyEvent;
 class RootView;
 
 /// The floating panel that holds every screen. Closing it only hides it (it is never deleted on
 /// close, and closing the last window does not end the companion); it lives as long as the program.
-/// The close is accepted (it hides), never ignored, so nothing can hold up quitting.
+/// The close is accepted (it hides), never ignored, so nothing can hold up quitting. It offers no
+/// minimise or maximise; Escape puts it away.
 class PanelWindow : public QWidget {
     Q_OBJECT
 
@@ -21,9 +24,18 @@ public:
     RootView *rootView() const { return m_root; }
     /// Height of the window manager's title bar and borders (0 before it has decorated the window).
     int chrome() const;
-    /// True while the user can be taken to see the panel: active, or deactivated just now (a click on
-    /// the tray icon itself may take the focus before the click is reported).
+    /// True while the panel is in front of the user: shown, not minimised, and on the workspace on
+    /// show. Being inactive does not take it out of sight.
     bool isInSight() const;
+    /// Takes the panel off a workspace or out of its minimised state, so the next show maps it afresh
+    /// here, whole and above other windows.
+    void withdraw();
+
+    /// Gives the panel's client area `size`: a panel narrower than the content is drawn shrunk, width
+    /// and height alike, so every control stays on screen.
+    void fitContent(const QSize &size);
+    /// How much the content is shrunk: 1 unless the screen is too short for it.
+    double contentScale() const { return m_scale; }
 
 signals:
     /// The window manager's decoration changed the chrome: the frame has to be worked out again.
@@ -31,11 +43,22 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    /// Escape puts the panel away, when nothing inside took the key.
+    void keyPressEvent(QKeyEvent *event) override;
+    /// Tab and Backtab in the shrunk view go round the content's controls.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void checkChrome();
+    /// Moves the root view into the shrinking view, or back into the panel itself.
+    void embedShrunk();
+    void embedDirect();
+    /// Moves the focus to the next (or previous) control of the content that Tab reaches, going round.
+    void tabWithin(bool forward);
 
     RootView *m_root;
+    QGraphicsView *m_view = nullptr;         ///< draws the root view shrunk; made when first needed
+    QGraphicsProxyWidget *m_proxy = nullptr; ///< the root view inside it, while shrunk
+    double m_scale = 1;
     int m_knownChrome = 0;
-    QElapsedTimer m_sinceDeactivated; ///< invalid while active or never shown
 };

@@ -85,6 +85,68 @@ bool PointerMotion::nativeEventFilter(const QByteArray &eventType, void *message
     return false; // others may want it too
 }
 
+namespace {
+xcb_atom_t atomNamed(xcb_connection_t *connection, const QByteArray &name)
+{
+    auto cookie = xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData());
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+/// A CARDINAL property of one value, as window managers keep workspace numbers.
+std::optional<uint32_t> cardinal(xcb_connection_t *connection, xcb_window_t window, const QByteArray &name)
+{
+    const xcb_atom_t atom = atomNamed(connection, name);
+    if (atom == XCB_ATOM_NONE)
+        return std::nullopt;
+    auto cookie = xcb_get_property(connection, 0, window, atom, XCB_ATOM_CARDINAL, 0, 1);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
+    std::optional<uint32_t> value;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
+        value = *static_cast<const uint32_t *>(xcb_get_property_value(reply));
+    std::free(reply);
+    return value;
+}
+} // namespace
+
+void offerNoMinimise(WId window)
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection || !window)
+        return;
+    const xcb_atom_t property = atomNamed(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t types[] = {atomNamed(connection, "_NET_WM_WINDOW_TYPE_TOOLBAR"),
+                                atomNamed(connection, "_NET_WM_WINDOW_TYPE_UTILITY"),
+                                atomNamed(connection, "_NET_WM_WINDOW_TYPE_NORMAL")};
+    if (property == XCB_ATOM_NONE)
+        return;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window), property, XCB_ATOM_ATOM, 32,
+                        3, types);
+    xcb_flush(connection);
+}
+
+std::optional<PanelSight::WindowPlace> windowPlace(WId window)
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection || !window)
+        return std::nullopt;
+    const auto id = xcb_window_t(window);
+    auto cookie = xcb_get_window_attributes(connection, id);
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(connection, cookie, nullptr);
+    if (!attributes)
+        return std::nullopt;
+    // Unviewable: minimised (unmapped) or its frame unmapped, as on another workspace.
+    PanelSight::WindowPlace place;
+    place.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    place.desktop = cardinal(connection, id, "_NET_WM_DESKTOP");
+    place.currentDesktop = cardinal(connection, rootOf(connection), "_NET_CURRENT_DESKTOP");
+    return place;
+}
+
 bool hasCompositor()
 {
     xcb_connection_t *connection = applicationConnection();
@@ -128,6 +190,13 @@ bool PointerMotion::nativeEventFilter(const QByteArray &, void *, qintptr *)
 bool hasCompositor()
 {
     return false;
+}
+
+void offerNoMinimise(WId) {}
+
+std::optional<PanelSight::WindowPlace> windowPlace(WId)
+{
+    return std::nullopt;
 }
 
 #endif

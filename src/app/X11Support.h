@@ -1,7 +1,12 @@
 #pragma once
 
+#include "PanelSight.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QObject>
+#include <QWindow>
+
+#include <optional>
 
 /// Tells when the pointer moves anywhere on the desktop, without polling: XInput 2 raw motion on the
 /// root window, which costs nothing while the pointer is still. Only on X11.
@@ -35,3 +40,11 @@ private:
 /// be told: then the floating rock cuts its window to its outline, which looks right everywhere.
 bool hasCompositor();
 
+/// Whether the window is viewable and on which workspace, against the one on show; nothing where it
+/// cannot be told (not X11, or the window has no native window yet).
+std::optional<PanelSight::WindowPlace> windowPlace(WId window);
+
+/// Asks the window manager to offer no minimise (or maximise) for a tool window: some (openbox) skip
+/// the Motif hints for those buttons and drop them only for toolbars, so the toolbar type is named
+/// first, before the utility type Qt gives. Call before the window is mapped; nothing off X11.
+void offerNoMinimise(WId window);

@@ -9,8 +9,14 @@ namespace PanelPlacement {
 
 namespace {
 // In y-up coordinates QRectF's top() is the lower edge; these names say which edge is meant.
-double minY(const QRectF &r) { return r.y(); }
-double maxY(const QRectF &r) { return r.y() + r.height(); }
+double minY(const QRectF &r)
+{
+    return r.y();
+}
+double maxY(const QRectF &r)
+{
+    return r.y() + r.height();
+}
 } // namespace
 
 std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> pointerAtClick)
@@ -27,11 +33,25 @@ double contentHeight(const QRectF &visibleFrame, bool tall)
     return tall ? PanelMetrics::tallContentHeight(visibleFrame.height()) : PanelMetrics::shortHeight;
 }
 
+double contentScale(const Anchor &anchor, double chrome, double contentHeight)
+{
+    const QRectF &v = anchor.visibleFrame;
+    const double floor = minY(v) + edgeMargin;
+    double top = std::min(minY(anchor.item) - itemGap, maxY(v) - edgeMargin);
+    if (top - floor < v.height() / 2)
+        top = maxY(v) - edgeMargin; // the item is low: the panel rises from the bottom instead
+    const double room = top - floor - chrome;
+    // A screen too small for any panel still gets a visible one rather than none.
+    return std::clamp(room / contentHeight, minimumScale, 1.0);
+}
+
 QRectF panelFrame(const Anchor &anchor, double chrome, bool tall)
 {
     const QRectF &v = anchor.visibleFrame;
-    const double width = PanelMetrics::width;
-    const double height = chrome + contentHeight(v, tall);
+    const double content = contentHeight(v, tall);
+    const double scale = contentScale(anchor, chrome, content);
+    const double width = PanelMetrics::width * scale;
+    const double height = chrome + content * scale;
     double x = anchor.item.center().x() - width / 2;
     x = std::max(x, v.left() + edgeMargin);
     x = std::min(x, v.right() - width - edgeMargin);

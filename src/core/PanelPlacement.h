@@ -13,6 +13,8 @@ namespace PanelPlacement {
 inline constexpr double itemGap = 8;
 /// The least distance kept from the visible frame's edges.
 inline constexpr double edgeMargin = 8;
+/// The content is never drawn smaller than this share of its size.
+inline constexpr double minimumScale = 0.25;
 
 /// What the placement knows about the icon's screen.
 struct Anchor {
@@ -27,10 +29,17 @@ std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> 
 /// The content height: short, or tall for this visible frame.
 double contentHeight(const QRectF &visibleFrame, bool tall);
 
-/// The panel's whole frame (window chrome of height `chrome` included): centred under the item,
-/// kept 8 points inside the visible frame's left, right and bottom edges (right wins over left), and
-/// then its top kept 8 points inside the top edge (top wins over bottom, so a short screen or a tray
-/// at the bottom never pushes the title off screen).
+/// How much the content is shrunk so that the whole frame fits between the margins: 1 when the screen
+/// has room, else the room over the content height. The room reaches from 8 below the item (or 8
+/// inside the top edge, if that is lower) down to 8 inside the bottom edge; an item in the lower half
+/// of the frame (a tray at the bottom) has the panel rise from the bottom margin, with the whole
+/// frame's height less both margins as its room.
+double contentScale(const Anchor &anchor, double chrome, double contentHeight);
+
+/// The panel's whole frame (window chrome of height `chrome` included): its content shrunk by
+/// `contentScale` (width and height alike), centred under the item, kept 8 points inside the visible
+/// frame's left, right and bottom edges (right wins over left), and then its top kept 8 points inside
+/// the top edge (top wins over bottom, so a tray at the bottom never pushes the title off screen).
 QRectF panelFrame(const Anchor &anchor, double chrome, bool tall);
 
 /// The frame rounded to whole points (halves away from zero), as it is compared and set.

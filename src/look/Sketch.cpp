@@ -27,6 +27,37 @@ QPen outlinePen(qreal line)
     return pen;
 }
 
+namespace {
+/// How strongly the focus mark shows against its colour.
+constexpr float focusAlpha = 0.55f;
+
+QColor faint(const QColor &colour)
+{
+    QColor mark = colour;
+    mark.setAlphaF(focusAlpha);
+    return mark;
+}
+} // namespace
+
+void paintFocusRing(QPainter &painter, const QRectF &bounds, qreal corner, const QColor &colour, qreal inset)
+{
+    const QRectF inner = bounds.adjusted(inset, inset, -inset, -inset);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.strokePath(boxPath(inner, std::max(corner - inset, 0.0)), QPen(faint(colour), 1));
+    painter.restore();
+}
+
+void paintFocusUnderline(QPainter &painter, const QRectF &text, const QColor &colour)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(faint(colour), 1.2, Qt::SolidLine, Qt::RoundCap));
+    const qreal y = text.bottom() + 1.5;
+    painter.drawLine(QPointF(text.left(), y), QPointF(text.right(), y));
+    painter.restore();
+}
+
 void paintBox(QPainter &painter, const QRectF &rect, qreal corner, const QColor &fill, qreal line)
 {
     const QPainterPath path = boxPath(rect, corner);

@@ -27,6 +27,13 @@ void paintOutline(QPainter &painter, const QRectF &rect, qreal corner, qreal lin
 /// A capsule (short sides half circles) filled with `fill`, no outline.
 void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &fill);
 
+/// The keyboard focus mark: a thin ring of `colour`, faint, `inset` inside `bounds` with the box's
+/// corner less the inset, so it follows the box it sits in.
+void paintFocusRing(QPainter &painter, const QRectF &bounds, qreal corner, const QColor &colour,
+                    qreal inset = 3);
+/// The focus mark of a word without a box: a faint line of `colour` just under the text.
+void paintFocusUnderline(QPainter &painter, const QRectF &text, const QColor &colour);
+
 /// The colour `t` of the way from `from` to `to` (0 is `from`, 1 is `to`), for fills and texts that
 /// fade between two states.
 QColor blend(const QColor &from, const QColor &to, double t);

@@ -80,11 +80,15 @@ void SketchButton::paintEvent(QPaintEvent *)
                      m_style.line);
     paintLabel(painter, bounds.marginsRemoved(m_style.padding));
 
-    if (hasFocus()) {
-        QColor ring = textColor();
-        ring.setAlphaF(0.45f);
-        const QRectF inner = bounds.adjusted(focusInset, focusInset, -focusInset, -focusInset);
-        const qreal corner = std::max(m_style.corner - focusInset, 0.0);
-        painter.strokePath(Sketch::boxPath(inner, corner), QPen(ring, 1));
+    if (!hasFocus())
+        return;
+    // A word without a box is underlined; a ring inside it would run through the letters.
+    const bool boxless = m_style.line <= 0 && m_style.fill.alpha() == 0;
+    if (boxless) {
+        const QSizeF label = labelSize();
+        const QRectF text(bounds.center() - QPointF(label.width() / 2, label.height() / 2), label);
+        Sketch::paintFocusUnderline(painter, text, textColor());
+    } else {
+        Sketch::paintFocusRing(painter, bounds, m_style.corner, textColor(), focusInset);
     }
 }

@@ -6,6 +6,7 @@
 #include "CustomizeView.h"
 #include "Footer.h"
 #include "Labels.h"
+#include "ScreenFocus.h"
 #include "SettingsView.h"
 #include "Sketch.h"
 #include "SketchButton.h"
@@ -33,6 +34,8 @@ constexpr int backSide = 28;
 /// The header leaving for the redraw mode, and coming back.
 constexpr Spring redrawSpring{0.32, 0.82};
 constexpr qreal backChevronWidth = 10;
+/// The back button's focus ring: a circle just inside its square.
+constexpr qreal backFocusInset = 2;
 
 constexpr std::array<HomeView::Screen, 3> screens{HomeView::Screen::talk, HomeView::Screen::tower,
                                                   HomeView::Screen::customize};
@@ -79,6 +82,8 @@ protected:
         const QSizeF box = Chevron::boxSize(backChevronWidth);
         const QPointF topLeft((backSide - box.width()) / 2, (backSide - box.height()) / 2);
         Chevron::paint(painter, topLeft, Chevron::Direction::left, backChevronWidth);
+        if (hasFocus())
+            Sketch::paintFocusRing(painter, rect(), backSide / 2.0, Theme::inkSoft, backFocusInset);
     }
 };
 
@@ -160,6 +165,7 @@ void HomeView::setRedrawingRock(bool redraws)
     applyChrome();
     // The same customize screen goes on, in its other mode and with the header's room.
     ClickGuard::guard(m_content);
+    ScreenFocus::settle(m_content);
 }
 
 void HomeView::receiveWish(const QUuid &id)
@@ -256,6 +262,7 @@ void HomeView::applyContent()
         m_pendingDropId.reset(); // the stone has fallen; a later visit shows it in place
     m_content->setGeometry(m_contentArea->rect());
     m_content->show();
+    ScreenFocus::settle(m_content);
     // The second click of a double click on a segment or a button must not land on the new screen.
     if (replaces)
         ClickGuard::guard(m_content);

@@ -5,6 +5,7 @@
 #include "HomeView.h"
 #include "OnboardingView.h"
 #include "PanelMetrics.h"
+#include "ScreenFocus.h"
 #include "Theme.h"
 
 #include <QPainter>
@@ -44,6 +45,7 @@ void RootView::showScreen(bool hasOnboarded)
     m_screen = hasOnboarded ? makeHome() : new OnboardingView(m_state, this);
     m_layout->addWidget(m_screen);
     m_screen->show();
+    ScreenFocus::settle(m_screen);
     // The click that finished onboarding must not land on the home screen's buttons as well.
     if (replaces)
         ClickGuard::guard(m_screen);

@@ -1,12 +1,18 @@
 #include "AppDelegate.h"
 #include "AppState.h"
 #include "FakeDesktop.h"
+#include "HomeView.h"
 #include "IdleRockController.h"
 #include "PanelWindow.h"
 #include "RootView.h"
+#include "SettingsView.h"
+#include "SketchButton.h"
 #include "StatusItem.h"
 
+#include <QSlider>
 #include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 // A 1440 x 900 screen whose tray bar takes the top 24 points (Qt's y 0..24).
@@ -158,7 +164,7 @@ private slots:
         QVERIFY(panel->isVisible());
     }
 
-    void aPanelLeftBehindIsBroughtBackNotHidden()
+    void anInactivePanelHidesInOneClick()
     {
         make();
         emit item->clicked();
@@ -168,16 +174,114 @@ private slots:
         elsewhere.show();
         elsewhere.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-        // Just deactivated: the click itself may have taken the focus, so it still hides.
-        QVERIFY(panel->isInSight());
-        QTest::qWait(800);
-        // Long since left for another window: the click brings the panel back to the front.
-        QVERIFY(!panel->isInSight());
-        emit item->clicked();
-        QVERIFY(panel->isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QTest::qWait(800); // long since left for another window: still in sight
         emit item->clicked();
         QVERIFY(!panel->isVisible());
+    }
+
+    void aMinimisedPanelComesBackWhole()
+    {
+        make();
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        panel->showMinimized();
+        QVERIFY(panel->isMinimized());
+        emit item->clicked();
+        QVERIFY(panel->isVisible());
+        QVERIFY(!panel->isMinimized());
+        QVERIFY(panel->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(placed(panel), QRect(851, 35, 320, 470));
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        // Whole again, the next click puts it away.
+        emit item->clicked();
+        QVERIFY(!panel->isVisible());
+    }
+
+    void offersNoMinimiseOrMaximise()
+    {
+        make();
+        emit item->clicked();
+        const Qt::WindowFlags flags = delegate->panel()->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+    }
+
+    void escapePutsThePanelAway()
+    {
+        SaveData data;
+        data.hasOnboarded = true;
+        make(data);
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        // Typing in the wish field: Escape still reaches the panel.
+        QTRY_VERIFY(QApplication::focusWidget() && panel->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(delegate->panel());
+    }
+
+    void aShortScreenShrinksThePanelToFit()
+    {
+        // 1440 x 900 pixels at scale 2: 720 x 450 points, a 16-point tray bar at the top.
+        desktop->height = 450;
+        desktop->screens = {{screenId(0), QRectF(0, 0, 720, 450), QRectF(0, 0, 720, 434), 60}};
+        SaveData data;
+        data.hasOnboarded = true;
+        make(data);
+        item->rect = QRectF(690, 0, 16, 16);
+        emit item->clicked();
+        PanelWindow *panel = delegate->panel();
+        // 418 points between the margins, less the 4 of this platform's window frame, for 470: drawn
+        // at 0.881, 282 x 414, 8 inside the right edge and the bottom.
+        QCOMPARE(placed(panel), QRect(430, 24, 282, 414));
+        QVERIFY(std::abs(panel->contentScale() - 282.0 / 320) < 1e-9);
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        auto *home = qobject_cast<HomeView *>(panel->rootView()->currentScreen());
+        QVERIFY(home);
+        // "종료" and "설정" lie inside the panel, which lies inside the screen.
+        for (const QString &name : {u"quit"_s, u"settings"_s}) {
+            auto *button = home->findChild<QWidget *>(name);
+            QVERIFY(button);
+            const QRect global(button->mapToGlobal(QPoint(0, 0)),
+                               button->mapToGlobal(QPoint(button->width(), button->height())));
+            QVERIFY2(panel->geometry().contains(global), qPrintable(name));
+        }
+        // A click where "설정" is drawn opens the settings.
+        const QWidget *settings = home->settingsButton();
+        const QPoint at = settings->mapToGlobal(settings->rect().center());
+        QWidget *under = QApplication::widgetAt(at);
+        QVERIFY(under);
+        QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFromGlobal(at));
+        QTRY_VERIFY(home->isShowingSettings());
+        // The keyboard goes round the shrunk panel's controls: the switch, the size slider (the floating
+        // rock is on), the back chevron, "종료", and the switch again; Backtab goes back.
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        QCOMPARE(panel->rootView()->focusWidget(), home->content());
+        auto *settingsView = qobject_cast<SettingsView *>(home->content());
+        const QList<QWidget *> round{settingsView->idleRockSwitch(), settingsView->sizeSlider(),
+                                     home->backButton(), home->findChild<QWidget *>(u"quit"_s),
+                                     settingsView->idleRockSwitch()};
+        for (QWidget *expected : round) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(panel->rootView()->focusWidget(), expected);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(panel->rootView()->focusWidget(), home->findChild<QWidget *>(u"quit"_s));
+        // Escape still puts the shrunk panel away.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        // A tall screen again: whole size, the root view back in the panel itself.
+        desktop->height = 900;
+        desktop->screens = {screen};
+        item->rect = QRectF(1000, 5, 22, 22);
+        delegate->applyHeight(false);
+        QCOMPARE(placed(panel), QRect(851, 35, 320, 470));
+        QCOMPARE(panel->contentScale(), 1.0);
+        QCOMPARE(panel->rootView()->parentWidget(), panel);
     }
 
     void closingOnlyHides()
@@ -222,7 +326,8 @@ private slots:
         QVERIFY(panel->isVisible());
         const QRect available = panel->screen()->availableGeometry();
         const QPoint offCentre = panel->frameGeometry().center() - available.center();
-        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     }
 
     void quittingIsNotStoppedByThePanel()

@@ -51,15 +51,19 @@ private slots:
         QTest::newRow("tall on 900 visible is 600")
             << QRectF(700, 900, 22, 22) << QRectF(0, 0, 1440, 900) << true << QRectF(551, 264, 320, 628);
         QTest::newRow("tall on 1000 visible rounds to 667")
-            << QRectF(700, 1000, 22, 22) << QRectF(0, 0, 1440, 1000) << true
-            << QRectF(551, 297, 320, 695);
+            << QRectF(700, 1000, 22, 22) << QRectF(0, 0, 1440, 1000) << true << QRectF(551, 297, 320, 695);
         // A tray at the bottom edge: the bottom clamp lifts the panel 8 above the visible frame.
         QTest::newRow("tray at the bottom")
             << QRectF(700, 0, 22, 22) << QRectF(0, 30, 1440, 870) << false << QRectF(551, 38, 320, 498);
-        // A short screen: the top is kept 8 inside even though the bottom then leaves the frame.
-        QTest::newRow("short screen: the top wins")
-            << QRectF(700, 402, 22, 22) << QRectF(0, 0, 1440, 400) << false
-            << QRectF(551, -106, 320, 498);
+        // A short screen: 420 - 8 - 8 - 28 leaves 376 points, so the content is drawn at 0.8: 256 x 376
+        // with the chrome on top, kept 8 inside the right edge.
+        QTest::newRow("short screen: shrunk to fit")
+            << QRectF(600, 420, 16, 16) << QRectF(0, 0, 720, 420) << false << QRectF(456, 8, 256, 404);
+        QTest::newRow("short screen, tall: shrunk alike")
+            << QRectF(600, 420, 16, 16) << QRectF(0, 0, 720, 420) << true << QRectF(456, 8, 256, 404);
+        // Exactly enough room: 498 + 8 + 8 (the icon above the frame) keeps the whole size.
+        QTest::newRow("just fits") << QRectF(700, 520, 22, 22) << QRectF(0, 0, 1440, 514) << false
+                                   << QRectF(551, 8, 320, 498);
     }
     void panelFrame()
     {
@@ -68,6 +72,38 @@ private slots:
         QFETCH(bool, tall);
         QFETCH(QRectF, frame);
         QCOMPARE(PanelPlacement::panelFrame({item, visible}, chrome, tall), frame);
+    }
+
+    void contentScale_data()
+    {
+        QTest::addColumn<QRectF>("item");
+        QTest::addColumn<QRectF>("visible");
+        QTest::addColumn<double>("chrome");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("room enough") << QRectF(700, 875, 22, 22) << laptop << 28.0 << 1.0;
+        // 1440 x 900 pixels at scale 2 are 720 x 450 points; a 16-point tray bar above the frame.
+        // From 8 below the bar to 8 above the bottom: 418 points for 470.
+        QTest::newRow("720 x 450 points")
+            << QRectF(690, 434, 16, 16) << QRectF(0, 0, 720, 434) << 0.0 << 0.889362;
+        QTest::newRow("720 x 450 points with a title bar")
+            << QRectF(690, 434, 16, 16) << QRectF(0, 0, 720, 434) << 20.0 << 0.846809;
+        // No reserved tray bar: the icon lies inside the frame and the panel still hangs below it.
+        QTest::newRow("icon inside the frame")
+            << QRectF(690, 434, 16, 16) << QRectF(0, 0, 720, 450) << 0.0 << 0.889362;
+        // A tray at the bottom: the panel rises from the bottom margin to the top margin.
+        QTest::newRow("tray at the bottom")
+            << QRectF(690, 0, 16, 16) << QRectF(0, 16, 720, 434) << 0.0 << 0.889362;
+        QTest::newRow("a tiny screen keeps a quarter")
+            << QRectF(100, 100, 16, 16) << QRectF(0, 0, 200, 100) << 0.0 << 0.25;
+    }
+    void contentScale()
+    {
+        QFETCH(QRectF, item);
+        QFETCH(QRectF, visible);
+        QFETCH(double, chrome);
+        QFETCH(double, scale);
+        const double actual = PanelPlacement::contentScale({item, visible}, chrome, 470);
+        QVERIFY2(std::abs(actual - scale) < 1e-6, qPrintable(QString::number(actual, 'f', 6)));
     }
 
     void tallContentHeight_data()
@@ -116,7 +152,8 @@ private slots:
         QTest::newRow("mirrored at the right edge")
             << QPointF(1390, 500) << laptop << 88.0 << QPointF(1287.04, 394.4);
         // Near the bottom: above the pointer, its bottom edge 0.2 h above it.
-        QTest::newRow("mirrored at the bottom edge") << QPointF(500, 50) << laptop << 88.0 << QPointF(514.96, 67.6);
+        QTest::newRow("mirrored at the bottom edge")
+            << QPointF(500, 50) << laptop << 88.0 << QPointF(514.96, 67.6);
         QTest::newRow("bottom-right corner") << QPointF(1430, 10) << laptop << 88.0 << QPointF(1327.04, 27.6);
         QTest::newRow("no room either side: clamped")
             << QPointF(50, 50) << QRectF(0, 0, 100, 100) << 88.0 << QPointF(0, 12);
@@ -133,7 +170,8 @@ private slots:
         QFETCH(QPointF, origin);
         const auto screen = visible.isEmpty() ? std::nullopt : std::optional(visible);
         const QPointF actual = IdleRockFollow::originNear(pointer, QSizeF(side, side), screen);
-        QVERIFY2(near(actual, origin), qPrintable(QStringLiteral("(%1, %2)").arg(actual.x()).arg(actual.y())));
+        QVERIFY2(near(actual, origin),
+                 qPrintable(QStringLiteral("(%1, %2)").arg(actual.x()).arg(actual.y())));
     }
 
     void drawnAtWholePoints()
@@ -218,7 +256,8 @@ private slots:
         QTest::addColumn<bool>("arrived");
         QTest::newRow("same point") << QPointF(10, 10) << QPointF(10, 10) << true;
         QTest::newRow("within half, same whole point") << QPointF(10.1, 10) << QPointF(10.45, 10) << true;
-        QTest::newRow("within half, across a rounding edge") << QPointF(10.4, 10) << QPointF(10.6, 10) << false;
+        QTest::newRow("within half, across a rounding edge")
+            << QPointF(10.4, 10) << QPointF(10.6, 10) << false;
         QTest::newRow("a point away") << QPointF(9, 10) << QPointF(10, 10) << false;
         QTest::newRow("y still moving") << QPointF(10, 9.2) << QPointF(10, 10) << false;
     }

@@ -58,3 +58,26 @@ start_display() {
     chmod 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 }
+
+# A tray host in the top right corner, 32 pixels high; with a window manager it reserves its strip.
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 32 --SetDockType true --SetPartialStrut true \
+        >/dev/null 2>&1 &
+    pids+=($!)
+}
+# The companion's icon in the tray (22 points wide, 44 pixels at scale 2), its geometry in ix iy iw ih
+# once it has docked, and a click on it.
+icon_id() { xdotool search --classname '^kivvo$' 2>/dev/null | while read -r w; do
+    read -r x y ww hh <<<"$(geometry_of "$w")"
+    ((y < 32 && ww <= 48 && x > 1300)) && echo "$w" && break
+done; }
+has_icon() { test -n "$(icon_id)"; }
+find_icon() {
+    wait_for 100 has_icon || fail "no tray icon"
+    read -r ix iy iw ih <<<"$(geometry_of "$(icon_id)")"
+}
+click_icon() { xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1; }
+# The panel while it is viewable.
+panel_id() { xdotool search --onlyvisible --name '^키보$' 2>/dev/null | head -1; }
+panel_shown() { test -n "$(panel_id)"; }
+panel_hidden() { test -z "$(panel_id)"; }

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Chevron.h"
 #include "EnumNames.h"
+#include "FadeEffect.h"
 #include "Labels.h"
 #include "PreviewSwitches.h"
 #include "PrimaryButton.h"
@@ -324,7 +325,7 @@ QWidget *CustomizeView::makeRedraw()
     connect(keep, &QAbstractButton::clicked, this, &CustomizeView::keepDraft);
     buttons->addWidget(again, 0, Qt::AlignVCenter);
     buttons->addWidget(keep, 1, Qt::AlignVCenter);
-    m_draftButtons->setGraphicsEffect(new QGraphicsOpacityEffect(m_draftButtons));
+    m_draftButtons->setGraphicsEffect(new FadeEffect(m_draftButtons));
     row->addWidget(m_draftButtons);
     column->addWidget(buttonsRow);
     column->addSpacing(16);

@@ -10,6 +10,7 @@
 #include "PrimaryButton.h"
 #include "RockDrawingCanvas.h"
 #include "RockImage.h"
+#include "ScreenFocus.h"
 #include "SecondaryButton.h"
 #include "Theme.h"
 
@@ -336,8 +337,10 @@ void OnboardingView::applyStep(Step step)
     m_step = step;
     m_steps->setCurrentIndex(step == Step::drawing ? 0 : 1);
     // A double click on the button that changed the step must not press what the new step shows there.
-    if (changes)
+    if (changes) {
         ClickGuard::guard(m_steps->currentWidget());
+        ScreenFocus::settle(this);
+    }
     followWobble(isVisible());
     update();
 }

@@ -1,6 +1,7 @@
 #include "SettingsView.h"
 
 #include "AppState.h"
+#include "FadeEffect.h"
 #include "Labels.h"
 #include "Sketch.h"
 #include "Theme.h"
@@ -215,7 +216,7 @@ QWidget *SettingsView::makeSizeBlock()
     sliderColumn->addLayout(captions);
     layout->addLayout(sliderColumn);
 
-    m_fadeEffect = new QGraphicsOpacityEffect(m_sizeBlock);
+    m_fadeEffect = new FadeEffect(m_sizeBlock);
     m_sizeBlock->setGraphicsEffect(m_fadeEffect);
     return m_sizeBlock;
 }

@@ -6,6 +6,7 @@
 #include "Footer.h"
 #include "Labels.h"
 #include "RockImage.h"
+#include "ScreenFocus.h"
 #include "SketchBox.h"
 #include "SketchButton.h"
 #include "SubmitButton.h"
@@ -208,6 +209,7 @@ void TalkView::makeComposer()
     m_placeholder->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_placeholder->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_field = new WishInputField(maxWishLength, textComposerMaxLines, m_composer);
+    ScreenFocus::markStart(m_field);
     connect(m_field, &WishInputField::submitted, this, &TalkView::submit);
     connect(m_field, &WishInputField::textEdited, this, &TalkView::followText);
     connect(m_field, &WishInputField::composingChanged, this, [this](bool composing) {

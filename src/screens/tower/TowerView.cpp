@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Chip.h"
 #include "Delay.h"
+#include "FadeEffect.h"
 #include "Labels.h"
 #include "PanelMetrics.h"
 #include "PendingDeletions.h"
@@ -218,7 +219,7 @@ void TowerView::makePile(std::optional<QUuid> dropId)
 void TowerView::makeCard()
 {
     m_card = new WishCard(this);
-    m_card->setGraphicsEffect(new QGraphicsOpacityEffect(m_card));
+    m_card->setGraphicsEffect(new FadeEffect(m_card));
     m_card->graphicsEffect()->setEnabled(false);
     m_card->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_card->hide();
