@@ -186,10 +186,16 @@ void AppDelegate::setPanelFrame(const QRect &frame)
 
 void AppDelegate::centrePanel()
 {
-    const QScreen *screen = m_panel->screen() ? m_panel->screen() : QGuiApplication::primaryScreen();
+    const double primaryHeight = m_parts.desktop->primaryHeight();
+    const QPointF at = ScreenCoordinates::flipped(QPointF(m_panel->frameGeometry().center()), primaryHeight);
+    const std::optional<DesktopScreen> screen = m_parts.desktop->screenAt(at);
     if (!screen)
         return;
-    QRect frame = m_panel->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    m_panel->move(frame.topLeft());
+    // Its size stays as it was, unless the screen is too short for it: then it is shrunk to fit.
+    const QSizeF content = PanelPlacement::centredContent(screen->visibleFrame.height(), m_panel->chrome(),
+                                                          m_panel->contentHeight());
+    m_panel->fitContent(PanelPlacement::integral(QRectF(QPointF(), content)).size());
+    QRectF frame(QPointF(), QSizeF(m_panel->frameGeometry().size()));
+    frame.moveCenter(ScreenCoordinates::flipped(screen->visibleFrame, primaryHeight).center());
+    m_panel->move(PanelPlacement::integral(frame).topLeft());
 }

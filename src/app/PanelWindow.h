@@ -36,6 +36,8 @@ public:
     void fitContent(const QSize &size);
     /// How much the content is shrunk: 1 unless the screen is too short for it.
     double contentScale() const { return m_scale; }
+    /// The content's height before shrinking, in points.
+    double contentHeight() const { return height() / m_scale; }
 
 signals:
     /// The window manager's decoration changed the chrome: the frame has to be worked out again.

@@ -61,6 +61,13 @@ QRectF panelFrame(const Anchor &anchor, double chrome, bool tall)
     return {x, y, width, height};
 }
 
+QSizeF centredContent(double visibleHeight, double chrome, double contentHeight)
+{
+    const double room = visibleHeight - 2 * edgeMargin - chrome;
+    const double scale = std::clamp(room / contentHeight, minimumScale, 1.0);
+    return {PanelMetrics::width * scale, contentHeight * scale};
+}
+
 QRect integral(const QRectF &frame)
 {
     const auto whole = [](double value) { return int(std::lround(value)); };

@@ -2,6 +2,7 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 
 #include <optional>
 
@@ -41,6 +42,11 @@ double contentScale(const Anchor &anchor, double chrome, double contentHeight);
 /// frame's left, right and bottom edges (right wins over left), and then its top kept 8 points inside
 /// the top edge (top wins over bottom, so a tray at the bottom never pushes the title off screen).
 QRectF panelFrame(const Anchor &anchor, double chrome, bool tall);
+
+/// The content size of a panel centred on a screen whose visible frame is `visibleHeight` tall: the
+/// width and `contentHeight` as they are, shrunk alike only where the frame (chrome included) would
+/// not fit between the top and bottom margins.
+QSizeF centredContent(double visibleHeight, double chrome, double contentHeight);
 
 /// The frame rounded to whole points (halves away from zero), as it is compared and set.
 QRect integral(const QRectF &frame);

@@ -324,10 +324,28 @@ private slots:
         PanelWindow *panel = delegate->panel();
         QVERIFY(panel);
         QVERIFY(panel->isVisible());
-        const QRect available = panel->screen()->availableGeometry();
-        const QPoint offCentre = panel->frameGeometry().center() - available.center();
+        // The visible frame lies under a 24-point bar at the top: its centre is at 720, 24 + 438.
+        const QPoint offCentre = panel->frameGeometry().center() - QPoint(720, 462);
         QVERIFY2(offCentre.manhattanLength() <= 2,
                  qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    }
+
+    void withoutATrayAShortScreenStillHoldsThePanel()
+    {
+        // 720 x 450 points with a 16-point bar: centred, and shrunk to 434 points between the margins.
+        desktop->height = 450;
+        desktop->screens = {{screenId(0), QRectF(0, 0, 720, 450), QRectF(0, 0, 720, 434), 60}};
+        trayAvailable = false;
+        make();
+        PanelWindow *panel = delegate->panel();
+        QVERIFY(panel->contentScale() < 1);
+        const QRect frame = panel->frameGeometry();
+        QVERIFY2(QRect(0, 16 + 8, 720, 434 - 16).contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                                 .arg(frame.x())
+                                                                                 .arg(frame.y())
+                                                                                 .arg(frame.width())
+                                                                                 .arg(frame.height())));
+        QVERIFY(std::abs(frame.center().x() - 360) <= 1 && std::abs(frame.center().y() - 233) <= 1);
     }
 
     void quittingIsNotStoppedByThePanel()

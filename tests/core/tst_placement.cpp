@@ -106,6 +106,28 @@ private slots:
         QVERIFY2(std::abs(actual - scale) < 1e-6, qPrintable(QString::number(actual, 'f', 6)));
     }
 
+    void centredContent_data()
+    {
+        QTest::addColumn<double>("visible");
+        QTest::addColumn<double>("chrome");
+        QTest::addColumn<QSizeF>("content");
+        QTest::newRow("room enough keeps the size") << 900.0 << 28.0 << QSizeF(320, 470);
+        // 434 points between the margins for 470: 0.923404.
+        QTest::newRow("720 x 450 points") << 450.0 << 0.0 << QSizeF(295.489362, 434);
+        QTest::newRow("with a title bar") << 450.0 << 20.0 << QSizeF(281.87234, 414);
+        QTest::newRow("a tiny screen keeps a quarter") << 100.0 << 0.0 << QSizeF(80, 117.5);
+    }
+    void centredContent()
+    {
+        QFETCH(double, visible);
+        QFETCH(double, chrome);
+        QFETCH(QSizeF, content);
+        const QSizeF actual = PanelPlacement::centredContent(visible, chrome, 470);
+        QVERIFY2(std::abs(actual.width() - content.width()) < 1e-5 &&
+                     std::abs(actual.height() - content.height()) < 1e-5,
+                 qPrintable(QStringLiteral("%1 x %2").arg(actual.width(), 0, 'f', 6).arg(actual.height())));
+    }
+
     void tallContentHeight_data()
     {
         QTest::addColumn<double>("visible");
