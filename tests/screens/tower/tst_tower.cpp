@@ -83,6 +83,16 @@ std::unique_ptr<TowerView> shownTower(AppState *state, int height = 470,
     return view;
 }
 
+/// A tower over the one wish `text` in `store`, that wish selected and its card settled.
+std::unique_ptr<TowerView> towerShowingCard(Store &store, const QString &text)
+{
+    store.state->addWish(text);
+    auto view = shownTower(store.state.get());
+    view->select(store.state->wishes().first());
+    runClock(1);
+    return view;
+}
+
 /// The two presses on the delete chip of the selected wish.
 void confirmDelete(TowerView &view)
 {
@@ -375,10 +385,7 @@ private slots:
         QFETCH(int, lines);
         QFETCH(int, box);
         Store store(0);
-        store.state->addWish(text);
-        auto view = shownTower(store.state.get());
-        view->select(store.state->wishes().first());
-        runClock(1);
+        const auto view = towerShowingCard(store, text);
         WishCard *card = view->card();
         QCOMPARE(card->height(), box + 6 + 26);
         QCOMPARE(card->text()->lines().size(), lines);
@@ -406,10 +413,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, lines);
         Store store(0);
-        store.state->addWish(text);
-        auto view = shownTower(store.state.get());
-        view->select(store.state->wishes().first());
-        runClock(1);
+        const auto view = towerShowingCard(store, text);
         WishCard *card = view->card();
         QCOMPARE(card->height(), 90 + 6 + 26);
         QScrollArea *area = card->textArea();
