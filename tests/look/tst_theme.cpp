@@ -104,6 +104,30 @@ private slots:
         QCOMPARE(int(font.weight()), weight);
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("Nanum Pen Script"));
     }
+
+    void emojiAreOneColourGlyph_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::addColumn<QString>("emoji");
+        for (const QString &emoji : {u"😶"_s, u"🙂"_s, u"\U0001F635\u200D\U0001F4AB"_s}) {
+            QTest::addRow("%s alone", qPrintable(emoji)) << Theme::emoji(40) << emoji;
+            QTest::addRow("%s in handwriting", qPrintable(emoji)) << Theme::handwriting(30) << emoji;
+        }
+    }
+
+    // Some faces have black outline emoji that would win the fallback, and a joined emoji must not
+    // fall apart into its two pieces.
+    void emojiAreOneColourGlyph()
+    {
+        if (!QFontDatabase::families().contains(QString::fromLatin1(Theme::emojiFamily)))
+            QSKIP("the colour emoji font (fonts-noto-color-emoji) is not installed");
+        QFETCH(QFont, font);
+        QFETCH(QString, emoji);
+        const auto [box, coloured] = inkOf(font, emoji);
+        QVERIFY(coloured);
+        const QRect single = inkOf(font, u"🙂"_s).first;
+        QVERIFY2(box.width() < single.width() * 1.4, qPrintable(QString::number(box.width())));
+    }
 };
 
 QTEST_MAIN(TestTheme)
