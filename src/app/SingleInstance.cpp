@@ -4,10 +4,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -23,16 +27,40 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject
     if (folder.isEmpty())
         return;
     SaveFile(QDir(folder).filePath(QStringLiteral("data.json"))).createFolder();
-    m_lock = std::make_unique<QLockFile>(lockPath(folder));
-    // Only a dead owner makes the lock stale, never its age: the companion runs for days.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        m_role = Role::first;
-    else if (m_lock->error() == QLockFile::LockFailedError)
-        m_role = Role::second;
+    // The data folder is the companion's own: nobody else is to read the wishes or the lock's folder.
+    SaveFile::closeFolder(folder);
+    m_role = lock();
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+SingleInstance::Role SingleInstance::lock()
+{
+    const QByteArray lockFile = QFile::encodeName(lockPath(m_folder));
+    for (const bool folderItself : {true, false}) {
+        const int flags = folderItself ? O_RDONLY | O_DIRECTORY : O_RDWR | O_CREAT | O_NOFOLLOW;
+        const QByteArray name = folderItself ? QFile::encodeName(m_folder) : lockFile;
+        const int fd = ::open(name.constData(), flags | O_CLOEXEC, 0600);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            m_lockFd = fd;
+            if (folderItself)
+                ::unlink(lockFile.constData()); // an earlier version's, never needed again
+            return Role::first;
+        }
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return Role::second;
+        // Some network file systems lock only files open for writing: the lock file is tried next.
+    }
+    return Role::unguarded;
+}
 
 QString SingleInstance::lockPath(const QString &folder)
 {
@@ -49,7 +77,8 @@ QString SingleInstance::socketPath(const QString &folder)
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime))
         runtime = QDir::tempPath();
-    return QDir(runtime).filePath(QStringLiteral("kivvo-%1-%2.socket").arg(getuid()).arg(QLatin1String(hash)));
+    return QDir(runtime).filePath(
+        QStringLiteral("kivvo-%1-%2.socket").arg(getuid()).arg(QLatin1String(hash)));
 }
 
 bool SingleInstance::listen()

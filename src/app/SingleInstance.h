@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -9,8 +8,10 @@
 class QLocalServer;
 
 /// Keeps one companion per save file: two would each rewrite the whole file from their own memory
-/// and erase each other's wishes. The first takes a lock in the data folder and listens; a later one
-/// asks it to show its panel and leaves without touching the file.
+/// and erase each other's wishes. The first holds an advisory lock on the data folder itself and
+/// listens; a later one asks it to show its panel and leaves without touching the file. The kernel
+/// drops the lock when its holder dies, so it is never stale, and nothing on disk can take it away:
+/// no file is written for it (a full or read-only disk holds it as well) and none can be deleted.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -19,10 +20,11 @@ public:
     enum class Role {
         first,     ///< this process holds the lock
         second,    ///< another companion holds it
-        unguarded, ///< no lock could be made (no data folder, a read-only one): run anyway
+        unguarded, ///< no lock could be had (no data folder, a file system without locks): another
+                   ///< companion may own the file, so this one must not write it
     };
 
-    /// Tries to take the lock in `folder` (created private when missing).
+    /// Tries to take the lock of `folder` (created private when missing).
     explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
@@ -32,7 +34,8 @@ public:
     /// As a later one: asks the first to show its panel; waits at most `timeoutMs`.
     bool askFirstToShow(int timeoutMs = 3000);
 
-    /// The lock file in a data folder.
+    /// The lock file in a data folder: locked instead of the folder only where the file system cannot
+    /// lock a folder (NFS); elsewhere a leftover of earlier versions, removed.
     static QString lockPath(const QString &folder);
     /// The socket the first one listens on: in the data folder when its path is short enough for a
     /// socket name, else in the user's private runtime folder.
@@ -46,7 +49,11 @@ private:
     void answer();
 
     QString m_folder;
-    std::unique_ptr<QLockFile> m_lock;
+    /// Locks the folder, or the lock file where the folder cannot be locked; the role it gives.
+    Role lock();
+
+    int m_lockFd = -1; ///< holds the lock while open; closed with this object
+
     QLocalServer *m_server = nullptr;
     Role m_role = Role::unguarded;
 };

@@ -70,7 +70,15 @@ int runCompanion(QApplication &app)
         return 0;
     }
     instance.listen();
-    AppDelegate delegate(std::make_unique<AppState>(file), AppDelegate::desktopParts());
+    auto state = std::make_unique<AppState>(file);
+    if (instance.role() == SingleInstance::Role::unguarded && !file.isEmpty()) {
+        // Another companion may be saving to the same file; two would erase each other's wishes.
+        state->holdSaves();
+        std::fprintf(stderr, "kivvo: could not make sure no other Kivvo uses %s; this one keeps your "
+                             "changes in memory only\n",
+                     qPrintable(file));
+    }
+    AppDelegate delegate(std::move(state), AppDelegate::desktopParts());
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate, &AppDelegate::showPanel);
     // Some tray hosts keep a ghost of an icon that was not taken away.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&delegate] {

@@ -56,8 +56,10 @@ public:
     bool isPanelTall() const { return m_isPanelTall; }
     /// True only while the file is being read; saving does nothing meanwhile.
     bool isLoading() const { return m_isLoading; }
-    /// True when nothing is saved: there is no file path, or the file could not be read.
-    bool runsInMemory() const { return m_file.path().isEmpty() || m_couldNotRead; }
+    /// True when nothing is saved: there is no file path, the file could not be read, or saves are held.
+    bool runsInMemory() const { return m_file.path().isEmpty() || m_couldNotRead || m_savesHeld; }
+    /// Keeps every change in memory from now on, the file untouched: another companion may own it.
+    void holdSaves() { m_savesHeld = true; }
     /// True when a save file exists but could not be read (an I/O error, not a broken file): it is
     /// left untouched and nothing is saved over it.
     bool couldNotRead() const { return m_couldNotRead; }
@@ -127,6 +129,7 @@ private:
     bool m_isLoading = false;
     /// Something unreadable stands at the save path; it is moved aside before it would be replaced.
     bool m_keepUnreadable = false;
+    bool m_savesHeld = false; ///< set once it is unsure that this is the only companion
     bool m_couldNotRead = false;  ///< see couldNotRead()
     bool m_isSaveFailing = false; ///< see isSaveFailing()
     SaveFile m_file;

@@ -85,6 +85,18 @@ void SaveFile::createFolder() const
     }
 }
 
+void SaveFile::closeFolder(const QString &folder)
+{
+    // Only a plain folder of this user's, and never a shared one such as the temporary folder (its
+    // sticky bit tells): found open to others (0777), it is closed.
+    const QByteArray name = native(folder);
+    struct stat found {};
+    if (::lstat(name.constData(), &found) != 0 || !S_ISDIR(found.st_mode) || found.st_uid != ::geteuid())
+        return;
+    if ((found.st_mode & 077) && !(found.st_mode & S_ISVTX))
+        ::chmod(name.constData(), privateFolderMode);
+}
+
 SaveFile::ReadResult SaveFile::read() const
 {
     return m_io.read(m_path);

@@ -49,6 +49,9 @@ public:
     /// exists (whatever the umask). Errors are ignored: later writes fail and the program runs on
     /// what it has in memory.
     void createFolder() const;
+    /// Makes `folder`, the companion's own data folder, private to the user when it is found open to
+    /// others; leaves alone what is not a plain folder of this user's, and shared (sticky) folders.
+    static void closeFolder(const QString &folder);
 
     /// The whole file, whether it is missing, or there but unreadable.
     ReadResult read() const;

@@ -1,10 +1,43 @@
 #include "SingleInstance.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+using Role = SingleInstance::Role;
+
+/// A process of its own that takes the lock on `folder`; its role is read once it has one.
+struct Holder {
+    QProcess process;
+    Role role = Role::unguarded;
+
+    explicit Holder(const QString &folder)
+    {
+        process.start(QStringLiteral(LOCK_HOLDER), {folder});
+        if (process.waitForReadyRead(10000))
+            role = Role(process.readLine().trimmed().toInt());
+    }
+    ~Holder()
+    {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    /// Dies at once, as with kill -9: the kernel lets go of its lock.
+    void kill()
+    {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+};
+
+} // namespace
+
+using namespace Qt::Literals::StringLiterals;
 
 class TestSingleInstance : public QObject {
     Q_OBJECT
@@ -28,16 +61,59 @@ private slots:
         QTRY_COMPARE(shown.count(), 1);
     }
 
-    void aDeadOwnersLockIsTakenOver()
+    void anotherProcessKeepsTheLock_data()
     {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("as it is") << QString();
+        // Clean-up tools, sync tools or another user through an open folder: nothing there is needed.
+        QTest::newRow("the folder's files deleted") << u"delete"_s;
+        // A full or read-only disk: the lock needs nothing written.
+        QTest::newRow("a read-only folder") << u"read-only"_s;
+    }
+
+    void anotherProcessKeepsTheLock()
+    {
+        QFETCH(QString, meanwhile);
+        QTemporaryDir home;
+        const QString folder = home.filePath(u"Kivvo"_s);
+        QVERIFY(QDir().mkpath(folder));
+        if (meanwhile == u"read-only"_s)
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        Holder first(folder);
+        QCOMPARE(first.role, Role::first);
+        if (meanwhile == u"delete"_s) {
+            for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QVERIFY(QFile::remove(QDir(folder).filePath(name)));
+        }
+        QCOMPARE(SingleInstance(folder).role(), Role::second);
+        // Killed, its lock goes with it: the next launch is the companion, never locked out.
+        first.kill();
+        QCOMPARE(SingleInstance(folder).role(), Role::first);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void aLeftoverLockFileNeverLocksOut_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\x01\xff not a lock");
+        QTest::newRow("another machine's") << QByteArray("1\nkivvo\nother-host\n");
+        // No process has this id (above the kernel's largest).
+        QTest::newRow("a dead owner's") << QByteArray("4194305\nkivvo\n\n");
+    }
+
+    void aLeftoverLockFileNeverLocksOut()
+    {
+        QFETCH(QByteArray, contents);
         QTemporaryDir home;
         QFile lock(SingleInstance::lockPath(home.path()));
         QVERIFY(lock.open(QIODevice::WriteOnly));
-        // No process has this id (above the kernel's largest).
-        lock.write("4194305\nkivvo\n\n");
+        lock.write(contents);
         lock.close();
         SingleInstance instance(home.path());
-        QCOMPARE(instance.role(), SingleInstance::Role::first);
+        QCOMPARE(instance.role(), Role::first);
+        QVERIFY(!QFile::exists(SingleInstance::lockPath(home.path())));
     }
 
     void withoutAFolderNothingIsGuarded()

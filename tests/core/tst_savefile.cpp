@@ -77,9 +77,9 @@ private slots:
         const QByteArray before = saveOneWish();
         bool folderSynced = false;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-            io.syncData = [](int) { return false; }; // as an EIO from fdatasync
-            io.syncFolder = [&](const QString &) { return folderSynced = true; };
-        })));
+                                    io.syncData = [](int) { return false; }; // as an EIO from fdatasync
+                                    io.syncFolder = [&](const QString &) { return folderSynced = true; };
+                                })));
         QSignalSpy saves(&store, &AppState::saved);
         store.addWish(u"두 번째"_s);
         QCOMPARE(saves.count(), 1);
@@ -94,11 +94,11 @@ private slots:
     {
         QString synced;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-            io.syncFolder = [&](const QString &folder) {
-                synced = folder;
-                return true;
-            };
-        })));
+                                    io.syncFolder = [&](const QString &folder) {
+                                        synced = folder;
+                                        return true;
+                                    };
+                                })));
         store.addWish(u"소원"_s);
         QCOMPARE(synced, path(u"Kivvo"_s));
     }
@@ -107,11 +107,12 @@ private slots:
     {
         const QByteArray before = saveOneWish();
         // One EIO at start: the file is fine, only this read failed.
-        AppState store(SaveFile(path(), SaveFile::Target::any, failing([](SaveFile::Io &io) {
-            io.read = [](const QString &) {
-                return SaveFile::ReadResult{SaveFile::ReadResult::Status::unreadable, {}};
-            };
-        })));
+        AppState store(
+            SaveFile(path(), SaveFile::Target::any, failing([](SaveFile::Io &io) {
+                         io.read = [](const QString &) {
+                             return SaveFile::ReadResult{SaveFile::ReadResult::Status::unreadable, {}};
+                         };
+                     })));
         QVERIFY(store.couldNotRead());
         QVERIFY(store.runsInMemory());
         QSignalSpy saves(&store, &AppState::saved);
@@ -173,6 +174,32 @@ private slots:
         QCOMPARE(modeOf(m_dir.path()) & 0700, mode_t(0700));
     }
 
+    void anOpenDataFolderIsClosed()
+    {
+        QVERIFY(QDir().mkpath(path(u"shared/Kivvo"_s)));
+        QVERIFY(QDir().mkpath(path(u"temp"_s)));
+        for (const auto &[folder, mode] :
+             {std::pair{"shared", 0777}, {"shared/Kivvo", 0777}, {"temp", 01777}})
+            QCOMPARE(::chmod(path(QString::fromLatin1(folder)).toLocal8Bit().constData(), mode), 0);
+        SaveFile::closeFolder(path(u"shared/Kivvo"_s));
+        SaveFile::closeFolder(path(u"temp"_s));
+        QCOMPARE(modeOf(path(u"shared/Kivvo"_s)), mode_t(0700));
+        // The folder above is the user's; a shared one like the temporary folder stays shared.
+        QCOMPARE(modeOf(path(u"shared"_s)), mode_t(0777));
+        QCOMPARE(modeOf(path(u"temp"_s)), mode_t(01777));
+    }
+
+    void heldSavesLeaveTheFileAlone()
+    {
+        const QByteArray saved = saveOneWish();
+        AppState store(path());
+        store.holdSaves();
+        store.addWish(u"둘째"_s);
+        QVERIFY(store.runsInMemory());
+        QCOMPARE(store.wishes().size(), 2);
+        QCOMPARE(readAll(path()), saved);
+    }
+
     void aReadOnlyFileIsSavedAgain()
     {
         // As root every file is writable; act as an ordinary user for the permission check.
@@ -200,8 +227,8 @@ private slots:
         saveOneWish();
         bool diskFull = true;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-            io.syncData = [&](int) { return !diskFull; };
-        })));
+                                    io.syncData = [&](int) { return !diskFull; };
+                                })));
         store.addWish(u"둘"_s);
         QVERIFY(store.isSaveFailing());
         store.addWish(u"셋"_s);
@@ -217,13 +244,27 @@ private slots:
         QTest::addColumn<QString>("xdgDataHome");
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("XDG_DATA_HOME") << "/data/me" << "/home/me" << "/data/me";
-        QTest::newRow("HOME") << "" << "/home/me" << "/home/me/.local/share";
-        QTest::newRow("a relative XDG_DATA_HOME is ignored") << "share" << "/home/me" << "/home/me/.local/share";
-        QTest::newRow("no HOME") << "" << "" << "";
-        QTest::newRow("a relative HOME") << "" << "me" << "";
-        QTest::newRow("both relative") << "share" << "me" << "";
-        QTest::newRow("HOME is the root") << "" << "/" << "/.local/share";
+        QTest::newRow("XDG_DATA_HOME") << "/data/me"
+                                       << "/home/me"
+                                       << "/data/me";
+        QTest::newRow("HOME") << ""
+                              << "/home/me"
+                              << "/home/me/.local/share";
+        QTest::newRow("a relative XDG_DATA_HOME is ignored") << "share"
+                                                             << "/home/me"
+                                                             << "/home/me/.local/share";
+        QTest::newRow("no HOME") << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("a relative HOME") << ""
+                                         << "me"
+                                         << "";
+        QTest::newRow("both relative") << "share"
+                                       << "me"
+                                       << "";
+        QTest::newRow("HOME is the root") << ""
+                                          << "/"
+                                          << "/.local/share";
     }
     void dataFolderIsAbsoluteOrNone()
     {
