@@ -77,9 +77,9 @@ private slots:
         const QByteArray before = saveOneWish();
         bool folderSynced = false;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-                                    io.syncData = [](int) { return false; }; // as an EIO from fdatasync
-                                    io.syncFolder = [&](const QString &) { return folderSynced = true; };
-                                })));
+            io.syncData = [](int) { return false; }; // as an EIO from fdatasync
+            io.syncFolder = [&](const QString &) { return folderSynced = true; };
+        })));
         QSignalSpy saves(&store, &AppState::saved);
         store.addWish(u"두 번째"_s);
         QCOMPARE(saves.count(), 1);
@@ -94,11 +94,11 @@ private slots:
     {
         QString synced;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-                                    io.syncFolder = [&](const QString &folder) {
-                                        synced = folder;
-                                        return true;
-                                    };
-                                })));
+            io.syncFolder = [&](const QString &folder) {
+                synced = folder;
+                return true;
+            };
+        })));
         store.addWish(u"소원"_s);
         QCOMPARE(synced, path(u"Kivvo"_s));
     }
@@ -107,12 +107,11 @@ private slots:
     {
         const QByteArray before = saveOneWish();
         // One EIO at start: the file is fine, only this read failed.
-        AppState store(
-            SaveFile(path(), SaveFile::Target::any, failing([](SaveFile::Io &io) {
-                         io.read = [](const QString &) {
-                             return SaveFile::ReadResult{SaveFile::ReadResult::Status::unreadable, {}};
-                         };
-                     })));
+        AppState store(SaveFile(path(), SaveFile::Target::any, failing([](SaveFile::Io &io) {
+            io.read = [](const QString &) {
+                return SaveFile::ReadResult{SaveFile::ReadResult::Status::unreadable, {}};
+            };
+        })));
         QVERIFY(store.couldNotRead());
         QVERIFY(store.runsInMemory());
         QSignalSpy saves(&store, &AppState::saved);
@@ -227,8 +226,8 @@ private slots:
         saveOneWish();
         bool diskFull = true;
         AppState store(SaveFile(path(), SaveFile::Target::any, failing([&](SaveFile::Io &io) {
-                                    io.syncData = [&](int) { return !diskFull; };
-                                })));
+            io.syncData = [&](int) { return !diskFull; };
+        })));
         store.addWish(u"둘"_s);
         QVERIFY(store.isSaveFailing());
         store.addWish(u"셋"_s);
@@ -244,27 +243,13 @@ private slots:
         QTest::addColumn<QString>("xdgDataHome");
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("XDG_DATA_HOME") << "/data/me"
-                                       << "/home/me"
-                                       << "/data/me";
-        QTest::newRow("HOME") << ""
-                              << "/home/me"
-                              << "/home/me/.local/share";
-        QTest::newRow("a relative XDG_DATA_HOME is ignored") << "share"
-                                                             << "/home/me"
-                                                             << "/home/me/.local/share";
-        QTest::newRow("no HOME") << ""
-                                 << ""
-                                 << "";
-        QTest::newRow("a relative HOME") << ""
-                                         << "me"
-                                         << "";
-        QTest::newRow("both relative") << "share"
-                                       << "me"
-                                       << "";
-        QTest::newRow("HOME is the root") << ""
-                                          << "/"
-                                          << "/.local/share";
+        QTest::newRow("XDG_DATA_HOME") << "/data/me" << "/home/me" << "/data/me";
+        QTest::newRow("HOME") << "" << "/home/me" << "/home/me/.local/share";
+        QTest::newRow("a relative XDG_DATA_HOME is ignored") << "share" << "/home/me" << "/home/me/.local/share";
+        QTest::newRow("no HOME") << "" << "" << "";
+        QTest::newRow("a relative HOME") << "" << "me" << "";
+        QTest::newRow("both relative") << "share" << "me" << "";
+        QTest::newRow("HOME is the root") << "" << "/" << "/.local/share";
     }
     void dataFolderIsAbsoluteOrNone()
     {
