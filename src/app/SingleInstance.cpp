@@ -5,13 +5,17 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +24,29 @@ const QByteArray showRequest = "show\n";
 constexpr int longestSocketPath = 100;
 // A first companion that is still starting holds the lock but may not listen yet.
 constexpr int retryPauseMs = 100;
+// A launch says its request at once: a connection silent this long is not one.
+constexpr int idleConnectionMs = 1000;
+// More connections than launches could ever make at once are closed on arrival, so no client can
+// use up the companion's descriptors.
+constexpr int mostConnections = 16;
+
+/// Whether the process at the other end of the connected socket `fd` runs as this user.
+bool peerIsThisUser(qintptr fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
+
+/// Whether `folder` is a folder of this user's that nobody else can enter; made so when missing.
+bool isPrivateFolder(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    ::mkdir(name.constData(), 0700);
+    struct stat found {};
+    return ::lstat(name.constData(), &found) == 0 && S_ISDIR(found.st_mode) && found.st_uid == ::getuid() &&
+           (found.st_mode & 077) == 0;
+}
 } // namespace
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent), m_folder(folder)
@@ -74,40 +101,62 @@ QString SingleInstance::socketPath(const QString &folder)
         return inFolder;
     const QByteArray hash =
         QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    // The user's private runtime folder; without one, a folder of the user's own in the shared
+    // temporary folder, where another user could otherwise take the socket's name first.
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime))
-        runtime = QDir::tempPath();
-    return QDir(runtime).filePath(
-        QStringLiteral("kivvo-%1-%2.socket").arg(getuid()).arg(QLatin1String(hash)));
+        runtime = QDir(QDir::tempPath()).filePath(QStringLiteral("kivvo-%1").arg(::getuid()));
+    return QDir(runtime).filePath(QStringLiteral("kivvo-%1.socket").arg(QLatin1String(hash)));
 }
 
 bool SingleInstance::listen()
 {
     if (m_role != Role::first)
         return false;
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
     const QString path = socketPath(m_folder);
+    if (!isPrivateFolder(QFileInfo(path).absolutePath()))
+        return false;
+    if (!m_server) {
+        m_server = new QLocalServer(this);
+        m_server->setSocketOptions(QLocalServer::UserAccessOption);
+        connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
+    }
     // We hold the lock, so a socket left there belongs to a companion that died.
     QLocalServer::removeServer(path);
-    if (!m_server->listen(path))
-        return false;
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
-    return true;
+    return m_server->listen(path);
 }
 
 void SingleInstance::answer()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (m_connections >= mostConnections || !peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // Nothing longer than a request is ever held.
+        socket->setReadBufferSize(showRequest.size());
+        QTimer::singleShot(idleConnectionMs, socket, [socket] { drop(socket); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
+            if (socket->bytesAvailable() < showRequest.size())
                 return;
-            if (socket->readLine() == showRequest)
+            if (socket->read(showRequest.size()) == showRequest)
                 emit showRequested();
-            socket->disconnectFromServer();
+            drop(socket);
         });
     }
+    // A failed accept closes the server: whatever a client did, later launches must still be heard.
+    if (!m_server->isListening())
+        listen();
+}
+
+void SingleInstance::drop(QLocalSocket *socket)
+{
+    socket->abort();
+    socket->deleteLater();
 }
 
 bool SingleInstance::askFirstToShow(int timeoutMs)
@@ -119,6 +168,9 @@ bool SingleInstance::askFirstToShow(int timeoutMs)
         QLocalSocket socket;
         socket.connectToServer(socketPath(m_folder));
         if (socket.waitForConnected(int(deadline.remainingTime()))) {
+            // Only this user's companion is told anything.
+            if (!peerIsThisUser(socket.socketDescriptor()))
+                return false;
             socket.write(showRequest);
             const bool sent = socket.waitForBytesWritten(int(deadline.remainingTime()));
             // Wait for the first to hang up, so the request is read before this process leaves.

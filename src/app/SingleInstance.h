@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 
 /// Keeps one companion per save file: two would each rewrite the whole file from their own memory
 /// and erase each other's wishes. The first holds an advisory lock on the data folder itself and
@@ -29,7 +30,8 @@ public:
     ~SingleInstance() override;
 
     Role role() const { return m_role; }
-    /// As the first: listens for later launches. Returns false when it cannot listen.
+    /// As the first: listens for later launches of this user's, in a folder only this user can enter.
+    /// Returns false when it cannot listen.
     bool listen();
     /// As a later one: asks the first to show its panel; waits at most `timeoutMs`.
     bool askFirstToShow(int timeoutMs = 3000);
@@ -38,7 +40,8 @@ public:
     /// lock a folder (NFS); elsewhere a leftover of earlier versions, removed.
     static QString lockPath(const QString &folder);
     /// The socket the first one listens on: in the data folder when its path is short enough for a
-    /// socket name, else in the user's private runtime folder.
+    /// socket name, else in the user's private runtime folder, else in a private folder of the user's
+    /// in the temporary folder.
     static QString socketPath(const QString &folder);
 
 signals:
@@ -46,7 +49,10 @@ signals:
     void showRequested();
 
 private:
+    /// Takes the requests of new connections: at most a request's worth of bytes, within a second.
     void answer();
+    /// Ends a connection, whatever it sent.
+    static void drop(QLocalSocket *socket);
 
     QString m_folder;
     /// Locks the folder, or the lock file where the folder cannot be locked; the role it gives.
@@ -55,5 +61,6 @@ private:
     int m_lockFd = -1; ///< holds the lock while open; closed with this object
 
     QLocalServer *m_server = nullptr;
+    int m_connections = 0; ///< connections open now
     Role m_role = Role::unguarded;
 };

@@ -2,10 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -114,6 +118,70 @@ private slots:
         SingleInstance instance(home.path());
         QCOMPARE(instance.role(), Role::first);
         QVERIFY(!QFile::exists(SingleInstance::lockPath(home.path())));
+    }
+
+    void aBadClientIsDroppedAndLaunchesAreStillHeard_data()
+    {
+        QTest::addColumn<int>("clients");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("one silent") << 1 << QByteArray();
+        QTest::newRow("one that never ends its line") << 1 << QByteArray(1 << 20, 'x');
+        QTest::newRow("a hundred idle") << 100 << QByteArray();
+    }
+
+    void aBadClientIsDroppedAndLaunchesAreStillHeard()
+    {
+        QFETCH(int, clients);
+        QFETCH(QByteArray, sent);
+        QTemporaryDir home;
+        SingleInstance first(home.path());
+        QVERIFY(first.listen());
+        std::vector<std::unique_ptr<QLocalSocket>> bad;
+        for (int i = 0; i < clients; ++i) {
+            bad.push_back(std::make_unique<QLocalSocket>());
+            bad.back()->connectToServer(SingleInstance::socketPath(home.path()));
+            QVERIFY(bad.back()->waitForConnected(1000));
+            bad.back()->write(sent);
+            QCoreApplication::processEvents(); // the companion takes it, or turns it away when full
+        }
+        // Each is hung up on: at once when it sends too much, after a second when it says nothing.
+        for (const auto &socket : bad)
+            QTRY_COMPARE_WITH_TIMEOUT(socket->state(), QLocalSocket::UnconnectedState, 5000);
+        SingleInstance second(home.path());
+        QSignalSpy shown(&first, &SingleInstance::showRequested);
+        QVERIFY(second.askFirstToShow(1000));
+        QTRY_COMPARE(shown.count(), 1);
+    }
+
+    void theSocketFolderIsTheUsersAlone()
+    {
+        // A data folder too deep for a socket name, and no runtime folder: the temporary folder is
+        // shared with other users, so the socket goes into a folder of its own there.
+        QTemporaryDir home;
+        QTemporaryDir temp;
+        const QString deep = home.filePath(QString(120, u'x'));
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString socket = SingleInstance::socketPath(deep);
+        const QString folder = QFileInfo(socket).absolutePath();
+        QVERIFY(folder.startsWith(temp.path() + u'/'));
+        {
+            SingleInstance first(deep);
+            QVERIFY(first.listen());
+            QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions());
+        }
+        // Someone else's (open to others): nothing listens or talks there.
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        SingleInstance first(deep);
+        QVERIFY(!first.listen());
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", tmpdir);
+        if (tmpdir.isNull())
+            qunsetenv("TMPDIR");
     }
 
     void withoutAFolderNothingIsGuarded()
