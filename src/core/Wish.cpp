@@ -1,5 +1,7 @@
 #include "Wish.h"
 
+#include "Graphemes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,11 @@ std::optional<QDateTime> Wish::dateOf(double createdAt)
     if (!(msecs >= earliest && msecs <= latest))
         return std::nullopt;
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(msecs)), Qt::UTC);
+}
+
+QString Wish::shownText() const
+{
+    return Graphemes::excerpt(text, maxLength);
 }
 
 double Wish::drawingSeed() const

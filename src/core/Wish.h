@@ -12,6 +12,9 @@
 
 /// One thing the user told the rock; one stone of the pile.
 struct Wish {
+    /// Most characters (as people count them) a written wish takes, and a card shows.
+    static constexpr int maxLength = 50;
+
     /// Identity: lists, selection and deletion find a wish by it. Never changed after creation.
     QUuid id;
     /// The trimmed text of a written wish, or a fixed label for a drawn one.
@@ -34,6 +37,9 @@ struct Wish {
     /// A stored time as a date; none when it lies outside the years 1 to 9999 or is not a number, as
     /// only a hand-edited file can make it.
     static std::optional<QDateTime> dateOf(double createdAt);
+    /// The text as a card shows it: its first `maxLength` characters, each of bounded length, then
+    /// "…" when it holds more. A damaged file may hold megabytes; only this much is ever laid out.
+    QString shownText() const;
     /// The seed within [0, 1), so a hand-edited value can never swing a stone further than a drawn one.
     double drawingSeed() const;
 };

@@ -4,6 +4,7 @@
 #include "ModeSwitch.h"
 #include "Motion.h"
 #include "SpringAnimation.h"
+#include "Wish.h"
 
 #include <QUuid>
 #include <QWidget>
@@ -26,7 +27,7 @@ public:
     using InputMode = ModeSwitch::Mode;
 
     /// Longest text wish, in characters as people count them.
-    static constexpr int maxWishLength = 50;
+    static constexpr int maxWishLength = Wish::maxLength;
     /// The text box: a line's height, the space above and below the text, and its most lines.
     static constexpr int textComposerLineStep = 22;
     static constexpr int textComposerVerticalPadding = 11;

@@ -19,6 +19,14 @@ namespace {
 /// Lines wrap between words, or anywhere in a word too long for a line, as shown text does.
 constexpr QTextOption::WrapMode wrapMode = WrappedText::wrapMode;
 
+/// Drops the last code point of `text`, both halves of a surrogate pair.
+void chopCodePoint(QString &text)
+{
+    const qsizetype size = text.size();
+    const bool pair = size >= 2 && text[size - 1].isLowSurrogate() && text[size - 2].isHighSurrogate();
+    text.chop(pair ? 2 : 1);
+}
+
 bool isReturn(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -187,16 +195,26 @@ std::optional<QString> WishInputField::admissible(const QString &inserted) const
     const QTextCursor cursor = textCursor();
     const QString before = text.left(cursor.selectionStart());
     const QString after = text.mid(cursor.selectionEnd());
-    QString piece = Graphemes::truncated(
-        inserted, std::max<qsizetype>(0, m_maxLength - Graphemes::count(before + after)));
-    // Characters may join across the seams; drop whole characters until the result fits.
-    while (!piece.isEmpty() && Graphemes::count(before + piece + after) > m_maxLength)
-        piece = Graphemes::truncated(piece, Graphemes::count(piece) - 1);
+    QString piece =
+        Graphemes::bounded(inserted, std::max<qsizetype>(0, m_maxLength - Graphemes::count(before + after)));
+    // Characters may join across the seams: drop whole characters while there are too many, and
+    // code points while a joined one is too long.
+    while (!piece.isEmpty() && !withinLength(before + piece + after)) {
+        if (Graphemes::count(before + piece + after) > m_maxLength)
+            piece = Graphemes::truncated(piece, Graphemes::count(piece) - 1);
+        else
+            chopCodePoint(piece);
+    }
     if (piece.isEmpty() && !inserted.isEmpty())
         return QString();
     if (countLines(before + piece + after, font(), measureWidth()) > m_maxLines)
         return std::nullopt;
     return piece;
+}
+
+bool WishInputField::withinLength(const QString &text) const
+{
+    return Graphemes::bounded(text, m_maxLength) == text;
 }
 
 void WishInputField::insertAdmissible(const QString &inserted)
@@ -214,7 +232,9 @@ void WishInputField::insertAdmissible(const QString &inserted)
 void WishInputField::typeKey(QKeyEvent *event)
 {
     const QString typed = event->text();
-    const bool printable = !typed.isEmpty() && typed.at(0).isPrint() &&
+    // Whole code points: an emoji arrives as a surrogate pair, a joiner as a format character.
+    const char32_t first = typed.isEmpty() ? 0 : typed.toUcs4().first();
+    const bool printable = (QChar::isPrint(first) || QChar::category(first) == QChar::Other_Format) &&
                            !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
     if (!printable) {
         QPlainTextEdit::keyPressEvent(event);
@@ -235,8 +255,8 @@ void WishInputField::followEdit()
     }
     QString text = toPlainText();
     if (!composing) {
-        if (Graphemes::count(text) > m_maxLength) {
-            text = Graphemes::truncated(text, m_maxLength);
+        if (!withinLength(text)) {
+            text = Graphemes::bounded(text, m_maxLength);
             replaceAll(text);
         }
         if (countLines(text, font(), measureWidth()) > m_maxLines) {

@@ -71,8 +71,10 @@ private:
     };
 
     /// What of `inserted` may replace the selection: cut to the characters left (never inside one),
-    /// none when the text would take too many lines.
+    /// each character cut to its longest, none when the text would take too many lines.
     std::optional<QString> admissible(const QString &inserted) const;
+    /// Whether `text` keeps to the character limit, every character of it no longer than allowed.
+    bool withinLength(const QString &text) const;
     /// Inserts what of `inserted` is admissible; a refusal leaves the text and puts the caret at its end.
     void insertAdmissible(const QString &inserted);
     /// A key that is not Return: printable text goes in through the limits, anything else as usual.

@@ -44,7 +44,7 @@ int WishCard::boxHeight(const Wish &wish, int width)
     if (wish.drawingStrokes)
         return oneLineHeight + (maxLines - 1) * lineStep;
     // The lines the card itself lays out, so a line that wraps is never hidden under the box's edge.
-    const int lines = WrappedText::lineCount(wish.text, textFont(), width - 2 * insetX);
+    const int lines = WrappedText::lineCount(wish.shownText(), textFont(), width - 2 * insetX);
     return oneLineHeight + (std::min(lines, maxLines) - 1) * lineStep;
 }
 
@@ -63,7 +63,7 @@ void WishCard::setWish(const Wish &wish, int boxHeight)
     const bool drawn = wish.drawingStrokes.has_value();
     m_textArea->setVisible(!drawn);
     m_drawing->setVisible(drawn);
-    m_text->setText(drawn ? QString() : wish.text);
+    m_text->setText(drawn ? QString() : wish.shownText());
     m_drawing->setStrokes(drawn ? *wish.drawingStrokes : QList<DrawingStroke>());
     m_textArea->verticalScrollBar()->setValue(0);
     m_date->setText(dateString(wish.createdAt));

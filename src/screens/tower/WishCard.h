@@ -29,14 +29,15 @@ public:
     /// The font of a wish's text.
     static QFont textFont();
     /// Height of the box for `wish` on a card `width` wide: 46, 68 or 90 for the one, two or three and
-    /// more lines its text takes there, 90 for a drawing.
+    /// more lines its shown text takes there, 90 for a drawing.
     static int boxHeight(const Wish &wish, int width);
     /// The creation date as the card shows it, in the system's time zone; empty without a valid date.
     static QString dateString(double createdAt);
 
     /// The wish on show.
     const Wish &wish() const { return m_wish; }
-    /// Shows `wish` in a box `boxHeight` tall, sizing the card to it.
+    /// Shows `wish` (as much of its text as a card shows) in a box `boxHeight` tall, sizing the card
+    /// to it.
     void setWish(const Wish &wish, int boxHeight);
     /// Whether the delete chip waits for its second press.
     bool isArmed() const { return m_armed; }

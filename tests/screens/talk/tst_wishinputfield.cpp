@@ -37,13 +37,14 @@ void sendCommit(QWidget *field, const QString &commit)
     QCoreApplication::sendEvent(field, &event);
 }
 
-/// Types `text` key by key, as a keyboard layout that has its characters would.
+/// Types `text` key by key, one code point a key, as a keyboard layout that has its characters would.
 void type(QWidget *field, const QString &text)
 {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    for (const char32_t codePoint : text.toUcs4()) {
+        const QString key = QString::fromUcs4(&codePoint, 1);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key);
         QCoreApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, key);
         QCoreApplication::sendEvent(field, &release);
     }
 }
@@ -194,6 +195,47 @@ private slots:
         field->show();
         QSignalSpy edited(field.get(), &WishInputField::textEdited);
         paste(field.get(), pasted);
+        QCOMPARE(field->text(), kept);
+        QCOMPARE(edited.last().first().toString(), kept);
+        QCOMPARE(field->textCursor().position(), kept.size());
+    }
+
+    void longCharactersAreCut_data()
+    {
+        QTest::addColumn<QString>("way"); // "typed", "pasted" or "committed"
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("kept");
+        const QString accented = u"a"_s + QString(10000, QChar(0x0301));
+        const QString women = QStringList(300, u"👩"_s).join(QChar(0x200D));
+        const QString hangul = u"올해는 꼭 건강하기"_s;
+        const QString emoji = u"👨‍👩‍👧‍👦😵‍💫"_s;
+        for (const QString &way : {u"typed"_s, u"pasted"_s, u"committed"_s}) {
+            const QByteArray name = way.toUtf8();
+            // A character is cut after 32 code points: the letter and 31 accents, 16 women and joiners.
+            QTest::addRow("%s: a letter under 10,000 accents", name.data())
+                << way << accented << u"a"_s + QString(31, QChar(0x0301));
+            QTest::addRow("%s: 300 joined women", name.data()) << way << women << u"👩\u200D"_s.repeated(16);
+            QTest::addRow("%s: hangul", name.data()) << way << hangul << hangul;
+            QTest::addRow("%s: joined emoji", name.data()) << way << emoji << emoji;
+        }
+    }
+
+    /// However it comes in, a character of thousands of code points is kept only as far as it is shown.
+    void longCharactersAreCut()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, entered);
+        QFETCH(QString, kept);
+        auto field = std::make_unique<WishInputField>(50, 3);
+        field->resize(2000, 66); // wide enough that only the length limit applies
+        field->show();
+        QSignalSpy edited(field.get(), &WishInputField::textEdited);
+        if (way == u"typed"_s)
+            type(field.get(), entered);
+        else if (way == u"pasted"_s)
+            paste(field.get(), entered);
+        else
+            sendCommit(field.get(), entered);
         QCOMPARE(field->text(), kept);
         QCOMPARE(edited.last().first().toString(), kept);
         QCOMPARE(field->textCursor().position(), kept.size());
