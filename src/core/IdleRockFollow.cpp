@@ -10,6 +10,9 @@ constexpr double unknownRate = 60;
 constexpr double lowestRate = 30;
 constexpr double highestRate = 120;
 constexpr double shortestFrame = 1.0 / 240;
+// A rock that cannot follow keeps this far from the corner: clear of the screen's edge, where a
+// pointer pushed into the corner (hot corners, notifications) would sit on it.
+constexpr double restingMargin = 24;
 
 double maxX(const QRectF &r) { return r.x() + r.width(); }
 double maxY(const QRectF &r) { return r.y() + r.height(); }
@@ -83,6 +86,14 @@ bool hasArrived(QPointF current, QPointF target, QSizeF size)
     const QPointF gap = target - current;
     return std::abs(gap.x()) < 0.5 && std::abs(gap.y()) < 0.5 &&
            windowFrame(current, size) == windowFrame(target, size);
+}
+
+QPointF restingOrigin(QSizeF size, const QRectF &visibleFrame)
+{
+    const double x = std::max(visibleFrame.left(), visibleFrame.right() - restingMargin - size.width());
+    const double y = std::min(visibleFrame.top() + restingMargin,
+                              std::max(visibleFrame.top(), visibleFrame.bottom() - size.height()));
+    return {x, y};
 }
 
 } // namespace IdleRockFollow

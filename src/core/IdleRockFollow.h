@@ -50,4 +50,8 @@ QRect windowFrame(QPointF origin, QSizeF size);
 /// boundary again).
 bool hasArrived(QPointF current, QPointF target, QSizeF size);
 
+/// Where a rock that cannot follow the pointer rests: in the bottom-right corner of the visible frame
+/// (y up, so its bottom is `top()`), 24 points in from both edges, never outside the frame.
+QPointF restingOrigin(QSizeF size, const QRectF &visibleFrame);
+
 } // namespace IdleRockFollow

@@ -8,12 +8,27 @@
 #include <QPointF>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class AppState;
 class IdleRockView;
-class PointerMotion;
+class PointerFeed;
+class RockSurface;
+
+/// How the floating rock is shown and where the pointer comes from, chosen by the platform.
+struct IdleRockPlatform {
+    /// Makes the surface that shows the rock (on the first show).
+    std::function<std::unique_ptr<RockSurface>(AppState *, const IdleRockMetrics *, const IdleRockRoll *)>
+        makeSurface;
+    /// Makes the pointer feed; null, or a null result, where the desktop tells nobody where the pointer
+    /// is: then the rock rests at the bottom right of the screen and does not follow.
+    std::function<std::shared_ptr<PointerFeed>()> makeFeed;
+
+    /// A window on the X display and the display's pointer.
+    static IdleRockPlatform x11(std::shared_ptr<const Desktop> desktop);
+};
 
 /// What the application shell asks of the floating rock; tests stand in for it.
 class IdleRock {
@@ -34,9 +49,10 @@ class IdleRockController : public QObject, public IdleRock {
     Q_OBJECT
 
 public:
-    /// A controller over the store; the window is made on the first show.
-    explicit IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
-                                QObject *parent = nullptr);
+    /// A controller over the store; the surface and the feed are made on the first show. Without a
+    /// platform, an X11 window and the display's pointer.
+    IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
+                       std::optional<IdleRockPlatform> platform = std::nullopt, QObject *parent = nullptr);
     ~IdleRockController() override;
 
     void showRock(QPointF pointer) override;
@@ -49,8 +65,13 @@ public:
     const IdleRockMetrics &metrics() const { return m_metrics; }
     /// The rock's rotation.
     const IdleRockRoll &roll() const { return m_roll; }
-    /// The window; null before the first show.
-    IdleRockView *view() const { return m_view.get(); }
+    /// What shows the rock; null before the first show.
+    RockSurface *surface() const { return m_surface.get(); }
+    /// The surface when it is an X11 window, else null.
+    IdleRockView *view() const;
+    /// Whether the rock follows the pointer; false where no feed tells where it is (known after the
+    /// first show).
+    bool follows() const { return m_feed != nullptr; }
     /// True while the pointer is at the rock and it has stopped following.
     bool isInteractionLocked() const { return m_isInteractionLocked; }
     /// True once a show has placed the rock.
@@ -75,7 +96,10 @@ private:
     /// Moves the window when its whole-point frame changes.
     void advanceOrigin(double dt);
     void setWindowFrame(const QRect &frame);
-    void makeView();
+    void makeSurface();
+    bool isShown() const;
+    /// Where the rock rests when it cannot follow.
+    QPointF restingOrigin() const;
     /// Nothing would change in the next frames unless the pointer moves.
     bool isSettled(QPointF pointer) const;
     /// Runs frames again (after rest, a new size or a show).
@@ -92,8 +116,9 @@ private:
     IdleRockMetrics m_metrics;
     IdleRockRoll m_roll;
     IdleRockRoll::RollInput m_rollInput; ///< the last pointer angle on the rock
-    std::unique_ptr<IdleRockView> m_view;
-    PointerMotion *m_motion = nullptr; ///< null where the display cannot report motion
+    IdleRockPlatform m_platform;
+    std::unique_ptr<RockSurface> m_surface;
+    std::shared_ptr<PointerFeed> m_feed; ///< null where the desktop does not tell; may be shared with the shell
     QTimer m_frameTimer;               ///< stands in for the display link
     QTimer m_restTimer;                ///< a slow look at the pointer while resting
     bool m_isInteractionLocked = false;

@@ -3,8 +3,9 @@
 #include "AppState.h"
 #include "IdleRockFollow.h"
 #include "IdleRockView.h"
-#include "X11Support.h"
+#include "PointerFeed.h"
 #include "ScreenCoordinates.h"
+#include "X11PointerFeed.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,9 +17,18 @@ constexpr int restPollMs = 200;
 constexpr int restPollWithMotionMs = 1000;
 } // namespace
 
+IdleRockPlatform IdleRockPlatform::x11(std::shared_ptr<const Desktop> desktop)
+{
+    return {[](AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll) {
+                return std::make_unique<IdleRockView>(state, metrics, roll);
+            },
+            [desktop] { return std::make_shared<X11PointerFeed>(desktop); }};
+}
+
 IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
-                                       QObject *parent)
-    : QObject(parent), m_state(state), m_desktop(std::move(desktop))
+                                       std::optional<IdleRockPlatform> platform, QObject *parent)
+    : QObject(parent), m_state(state), m_desktop(std::move(desktop)),
+      m_platform(platform ? std::move(*platform) : IdleRockPlatform::x11(m_desktop))
 {
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(0));
@@ -33,39 +43,53 @@ IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const De
 
 IdleRockController::~IdleRockController() = default;
 
-void IdleRockController::makeView()
+IdleRockView *IdleRockController::view() const
 {
-    m_view = std::make_unique<IdleRockView>(m_state, &m_metrics, &m_roll);
-    m_motion = PointerMotion::create(this);
-    if (m_motion)
-        connect(m_motion, &PointerMotion::moved, this, &IdleRockController::wake);
+    return dynamic_cast<IdleRockView *>(m_surface.get());
+}
+
+void IdleRockController::makeSurface()
+{
+    m_surface = m_platform.makeSurface(m_state, &m_metrics, &m_roll);
+    if (m_platform.makeFeed)
+        m_feed = m_platform.makeFeed();
+    if (m_feed)
+        connect(m_feed.get(), &PointerFeed::moved, this, &IdleRockController::wake);
+}
+
+bool IdleRockController::isShown() const
+{
+    return m_surface && m_surface->isVisible();
 }
 
 void IdleRockController::showRock(QPointF pointer)
 {
-    if (!m_view)
-        makeView();
+    if (!m_surface)
+        makeSurface();
     refreshSizes(pointer);
-    const QPointF origin = IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame());
+    const QPointF origin = m_feed ? IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame())
+                                  : restingOrigin();
     m_currentOrigin = m_targetOrigin = origin;
     m_hasOrigin = true;
     m_rollInput.lastRollAngle.reset();
     setWindowFrame(IdleRockFollow::windowFrame(origin, m_activePanelSize));
-    if (!m_view->isVisible()) {
-        // Without a compositor a translucent window is a black square: cut it to the rock.
-        m_view->setUsesShapeMask(!hasCompositor());
-        m_view->show();
-        m_view->raise();
-    }
+    m_surface->show();
     m_lastPointer.reset();
-    wake();
+    if (m_feed)
+        wake();
+}
+
+QPointF IdleRockController::restingOrigin() const
+{
+    const std::optional<QRectF> visible = activeVisibleFrame();
+    return visible ? IdleRockFollow::restingOrigin(m_activePanelSize, *visible) : QPointF();
 }
 
 void IdleRockController::hideRock()
 {
     stopAll();
-    if (m_view)
-        m_view->hide();
+    if (m_surface)
+        m_surface->hide();
     m_isInteractionLocked = false;
     m_hasOrigin = false;
     m_roll.reset();
@@ -73,18 +97,18 @@ void IdleRockController::hideRock()
 
 void IdleRockController::raise()
 {
-    if (m_view && m_view->isVisible())
-        m_view->raise();
+    if (isShown())
+        m_surface->raise();
 }
 
 void IdleRockController::step(double dt)
 {
-    if (!m_view || !m_view->isVisible()) {
+    if (!isShown() || !m_feed) {
         stopAll();
         return;
     }
     dt = std::max(dt, 1.0 / 240);
-    const QPointF pointer = m_desktop->pointer(); // read once: every rule below sees the same point
+    const QPointF pointer = m_feed->position(); // read once: every rule below sees the same point
     const QRectF frame = windowFrame();
     m_isInteractionLocked = IdleRockFollow::lockedAfter(m_isInteractionLocked, frame, pointer);
     refreshSizes(pointer);
@@ -136,7 +160,7 @@ void IdleRockController::setWindowFrame(const QRect &frame)
 {
     m_windowFrame = frame;
     const QRectF qtFrame = ScreenCoordinates::flipped(QRectF(frame), m_desktop->primaryHeight());
-    m_view->setGeometry(qtFrame.toRect());
+    m_surface->setFrame(qtFrame.toRect());
 }
 
 bool IdleRockController::isSettled(QPointF pointer) const
@@ -154,11 +178,10 @@ bool IdleRockController::isSettled(QPointF pointer) const
 
 void IdleRockController::wake()
 {
-    if (!m_view || !m_view->isVisible())
+    if (!isShown() || !m_feed)
         return;
     m_restTimer.stop();
-    if (m_motion)
-        m_motion->setListening(false);
+    m_feed->setListening(false);
     if (!m_frameTimer.isActive())
         m_frameTimer.start();
 }
@@ -166,17 +189,17 @@ void IdleRockController::wake()
 void IdleRockController::rest()
 {
     m_frameTimer.stop();
-    if (m_motion)
-        m_motion->setListening(true);
-    m_restTimer.start(m_motion ? restPollWithMotionMs : restPollMs);
+    m_feed->setListening(true);
+    if (!m_feed->reportsWarps())
+        m_restTimer.start(m_feed->reportsMotion() ? restPollWithMotionMs : restPollMs);
 }
 
 void IdleRockController::stopAll()
 {
     m_frameTimer.stop();
     m_restTimer.stop();
-    if (m_motion)
-        m_motion->setListening(false);
+    if (m_feed)
+        m_feed->setListening(false);
 }
 
 void IdleRockController::frameTick()
@@ -186,10 +209,10 @@ void IdleRockController::frameTick()
 
 void IdleRockController::restTick()
 {
-    if (!m_view || !m_view->isVisible()) {
+    if (!isShown() || !m_feed) {
         stopAll();
         return;
     }
-    if (m_desktop->pointer() != m_lastPointer)
+    if (m_feed->position() != m_lastPointer)
         wake();
 }

@@ -1,0 +1,71 @@
+#include "IdleRockPicture.h"
+
+#include "AppState.h"
+#include "IdleRockMetrics.h"
+#include "IdleRockRoll.h"
+#include "RockImage.h"
+
+#include <QPainter>
+
+namespace {
+// The idle rock is drawn as one particular stone: upright, unmirrored, with its face.
+constexpr double stoneSeed = 0.5;
+} // namespace
+
+IdleRockPicture::IdleRockPicture(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll,
+                                 std::function<qreal()> pixelRatio, QObject *parent)
+    : QObject(parent), m_state(state), m_metrics(metrics), m_roll(roll), m_pixelRatio(std::move(pixelRatio))
+{
+    connect(m_roll, &IdleRockRoll::degreesChanged, this, &IdleRockPicture::refresh);
+    connect(m_metrics, &IdleRockMetrics::panelSizeChanged, this, &IdleRockPicture::refresh);
+    connect(m_metrics, &IdleRockMetrics::rockSizeChanged, this, &IdleRockPicture::refresh);
+    connect(m_state, &AppState::willChange, this, &IdleRockPicture::refreshLater);
+    refresh();
+}
+
+IdleRockPicture::Look IdleRockPicture::currentLook() const
+{
+    return {m_state->appearance(), m_roll->degrees(), m_metrics->rockSize(), m_metrics->panelSize(),
+            m_pixelRatio()};
+}
+
+void IdleRockPicture::refreshLater()
+{
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refreshPending = false;
+            refresh();
+        },
+        Qt::QueuedConnection);
+}
+
+void IdleRockPicture::refresh()
+{
+    const Look look = currentLook();
+    if (look == m_look && !m_image.isNull())
+        return;
+    m_look = look;
+    draw();
+    ++m_count;
+    emit changed();
+}
+
+void IdleRockPicture::draw()
+{
+    const QSize pixels = (m_look.panelSize * m_look.pixelRatio).toSize();
+    m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_image.setDevicePixelRatio(m_look.pixelRatio);
+    m_image.fill(Qt::transparent);
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(m_look.panelSize.width() / 2, m_look.panelSize.height() / 2);
+    painter.rotate(m_look.degrees); // positive turns clockwise on screen
+    const double half = m_look.rockSize / 2;
+    paintRock(painter, QRectF(-half, -half, m_look.rockSize, m_look.rockSize), m_look.appearance, stoneSeed,
+              false, true);
+}

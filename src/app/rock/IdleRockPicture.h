@@ -1,0 +1,62 @@
+#pragma once
+
+#include "RockAppearance.h"
+
+#include <QImage>
+#include <QObject>
+
+#include <functional>
+
+class AppState;
+class IdleRockMetrics;
+class IdleRockRoll;
+
+/// The floating rock as a picture: the user's rock at the roll's angle, centred in the window's square.
+/// Every surface shows this picture; it is drawn again only when something visible changed.
+class IdleRockPicture : public QObject {
+    Q_OBJECT
+
+public:
+    /// Follows the store's look, the metrics' sizes, the roll's angle and the surface's pixel ratio
+    /// (asked on every change).
+    IdleRockPicture(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll,
+                    std::function<qreal()> pixelRatio, QObject *parent = nullptr);
+
+    /// The picture now, at the surface's pixel ratio.
+    const QImage &image() const { return m_image; }
+    /// The square's size in points.
+    QSizeF panelSize() const { return m_look.panelSize; }
+    /// How many times the picture was drawn.
+    int count() const { return m_count; }
+    /// Draws again if anything visible changed (the pixel ratio, say, after a move to another screen).
+    void refresh();
+
+signals:
+    /// A new picture was drawn.
+    void changed();
+
+private:
+    /// What the picture depends on.
+    struct Look {
+        RockAppearance appearance;
+        double degrees = 0;
+        double rockSize = 0;
+        QSizeF panelSize;
+        qreal pixelRatio = 1;
+        bool operator==(const Look &) const = default;
+    };
+
+    Look currentLook() const;
+    /// The store signals before it holds the new value: look again once it does.
+    void refreshLater();
+    void draw();
+
+    AppState *m_state;
+    const IdleRockMetrics *m_metrics;
+    const IdleRockRoll *m_roll;
+    std::function<qreal()> m_pixelRatio;
+    Look m_look;
+    QImage m_image;
+    int m_count = 0;
+    bool m_refreshPending = false; ///< a queued look-again is on its way
+};

@@ -1,0 +1,66 @@
+#include "IdleRockView.h"
+
+#include "IdleRockMetrics.h"
+#include "X11Support.h"
+
+#include <QBitmap>
+#include <QPainter>
+#include <QRegion>
+
+IdleRockView::IdleRockView(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
+                           Qt::X11BypassWindowManagerHint),
+      m_picture(state, metrics, roll, [this] { return devicePixelRatioF(); })
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    setFocusPolicy(Qt::NoFocus);
+    setWindowTitle(QStringLiteral("Kivvo rock"));
+    resize(metrics->panelSize().toSize());
+    connect(&m_picture, &IdleRockPicture::changed, this, &IdleRockView::followPicture);
+}
+
+void IdleRockView::show()
+{
+    if (QWidget::isVisible())
+        return;
+    // Without a compositor a translucent window is a black square: cut it to the rock.
+    setUsesShapeMask(!hasCompositor());
+    QWidget::show();
+    QWidget::raise();
+}
+
+void IdleRockView::setUsesShapeMask(bool uses)
+{
+    if (uses == m_usesShapeMask)
+        return;
+    m_usesShapeMask = uses;
+    applyMask();
+}
+
+void IdleRockView::followPicture()
+{
+    applyMask();
+    update();
+}
+
+void IdleRockView::applyMask()
+{
+    if (!m_usesShapeMask) {
+        clearMask();
+        return;
+    }
+    // The mask is in points; the picture may have more pixels than that.
+    const QImage alpha = m_picture.image().createAlphaMask().scaled(m_picture.panelSize().toSize());
+    setMask(QRegion(QBitmap::fromImage(alpha)));
+}
+
+void IdleRockView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(0, 0), m_picture.image());
+}
