@@ -133,6 +133,11 @@ void AppState::setIsPanelTall(bool value)
     assign(m_isPanelTall, value, &AppState::isPanelTallChanged, false);
 }
 
+void AppState::setIdleRockNote(const QString &value)
+{
+    assign(m_idleRockNote, value, &AppState::idleRockNoteChanged, false);
+}
+
 Wish AppState::stamped(QString text, std::optional<QList<DrawingStroke>> strokes) const
 {
     const double seed = QRandomGenerator::global()->generateDouble();

@@ -54,6 +54,9 @@ public:
     double idleRockScale() const { return m_data.idleRockScale; }
     bool isTowerTall() const { return m_isTowerTall; }
     bool isPanelTall() const { return m_isPanelTall; }
+    /// What the floating rock cannot do on this desktop, in one short line for the settings screen;
+    /// empty where it can do everything. Not saved: the shell sets it at launch.
+    const QString &idleRockNote() const { return m_idleRockNote; }
     /// True only while the file is being read; saving does nothing meanwhile.
     bool isLoading() const { return m_isLoading; }
     /// True when nothing is saved: there is no file path, the file could not be read, or saves are held.
@@ -87,6 +90,7 @@ public:
     void setIsTowerTall(bool value);
     /// Not saved: the panel starts short at every launch.
     void setIsPanelTall(bool value);
+    void setIdleRockNote(const QString &value);
 
     /// Adds a written wish with the trimmed text; nothing when the text is only white space.
     std::optional<Wish> addWish(const QString &text);
@@ -110,6 +114,7 @@ signals:
     void idleRockScaleChanged(double value);
     void isTowerTallChanged(bool value);
     void isPanelTallChanged(bool value);
+    void idleRockNoteChanged(const QString &value);
     /// After every attempt to write the save file: whether the file now holds the state.
     void saved(bool ok);
 
@@ -126,6 +131,7 @@ private:
     SaveData m_data;
     bool m_isTowerTall = false;
     bool m_isPanelTall = false;
+    QString m_idleRockNote;
     bool m_isLoading = false;
     /// Something unreadable stands at the save path; it is moved aside before it would be replaced.
     bool m_keepUnreadable = false;

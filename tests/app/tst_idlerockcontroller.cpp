@@ -3,6 +3,8 @@
 #include "IdleRockController.h"
 #include "IdleRockView.h"
 #include "PointerAround.h"
+#include "PointerFeed.h"
+#include "RockSurface.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -19,6 +21,28 @@ SaveData defaults()
 {
     return {};
 }
+
+/// A surface that only remembers what it was told.
+struct FakeSurface : RockSurface {
+    QRect frame;
+    bool visible = false;
+    void setFrame(const QRect &f) override { frame = f; }
+    void show() override { visible = true; }
+    void hide() override { visible = false; }
+    void raise() override {}
+    bool isVisible() const override { return visible; }
+};
+
+/// A compositor's feed: it reports every move, warps included, so a resting rock needs no look.
+struct FakeFeed : PointerFeed {
+    std::shared_ptr<FakeDesktop> desktop;
+    bool listening = false;
+    explicit FakeFeed(std::shared_ptr<FakeDesktop> d) : desktop(std::move(d)) {}
+    QPointF position() const override { return desktop->pointerAt; }
+    void setListening(bool on) override { listening = on; }
+    bool reportsMotion() const override { return true; }
+    bool reportsWarps() const override { return true; }
+};
 
 } // namespace
 
@@ -278,6 +302,59 @@ private slots:
         const QImage before = view->picture();
         state->setRockColor(RockColor::blue);
         QTRY_VERIFY(view->picture() != before);
+    }
+
+    void withoutAFeedTheRockRestsInTheCorner()
+    {
+        FakeSurface *surface = nullptr;
+        IdleRockPlatform platform{[&](AppState *, const IdleRockMetrics *, const IdleRockRoll *) {
+                                      auto made = std::make_unique<FakeSurface>();
+                                      surface = made.get();
+                                      return made;
+                                  },
+                                  [] { return std::shared_ptr<PointerFeed>(); }};
+        IdleRockController resting(state.get(), desktop, platform);
+        resting.showRock(desktop->pointerAt);
+        QVERIFY(!resting.follows());
+        // 24 in from the right and from the bottom of 1440 x 875: Qt's top is 900 - (24 + 88).
+        QCOMPARE(surface->frame, QRect(1328, 788, 88, 88));
+        QVERIFY(surface->visible);
+        QVERIFY(!resting.isRunning());
+        desktop->pointerAt = QPointF(1300, 60); // onto the rock: nothing moves, nothing locks
+        resting.step(frame);
+        QCOMPARE(surface->frame, QRect(1328, 788, 88, 88));
+        QVERIFY(!resting.isRunning());
+        state->setIdleRockScale(1.5); // bigger, still in the corner
+        QTRY_VERIFY(surface->frame.width() > 88);
+        QCOMPARE(surface->frame.right() + 1, 1440 - 24);
+        QCOMPARE(surface->frame.bottom() + 1, 900 - 24);
+        resting.hideRock();
+        QVERIFY(!surface->visible);
+    }
+
+    void aFeedThatReportsEveryMoveWakesTheRock()
+    {
+        auto feed = std::make_shared<FakeFeed>(desktop);
+        FakeSurface *surface = nullptr;
+        IdleRockPlatform platform{[&](AppState *, const IdleRockMetrics *, const IdleRockRoll *) {
+                                      auto made = std::make_unique<FakeSurface>();
+                                      surface = made.get();
+                                      return made;
+                                  },
+                                  [feed] { return feed; }};
+        IdleRockController following(state.get(), desktop, platform);
+        following.showRock(desktop->pointerAt);
+        QCOMPARE(surface->frame, QRect(515, 418, 88, 88));
+        for (int i = 0; i < 3 && following.isRunning(); ++i)
+            following.step(frame);
+        QVERIFY(!following.isRunning());
+        QVERIFY(feed->listening);
+        desktop->pointerAt += QPointF(100, 0);
+        emit feed->moved();
+        QVERIFY(following.isRunning());
+        QVERIFY(!feed->listening);
+        following.step(frame);
+        QVERIFY(surface->frame.x() > 515);
     }
 };
 

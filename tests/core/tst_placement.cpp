@@ -196,6 +196,26 @@ private slots:
                  qPrintable(QStringLiteral("(%1, %2)").arg(actual.x()).arg(actual.y())));
     }
 
+    void restingOrigin_data()
+    {
+        QTest::addColumn<QRectF>("visible");
+        QTest::addColumn<double>("side");
+        QTest::addColumn<QPointF>("origin");
+        // 24 points in from the right edge and from the bottom (y up: the frame's lower edge is 0).
+        QTest::newRow("laptop") << laptop << 88.0 << QPointF(1328, 24);
+        QTest::newRow("a screen right of it, a dock below") << QRectF(1440, 40, 2560, 1360) << 108.0
+                                                             << QPointF(3868, 64);
+        QTest::newRow("a frame hardly larger than the rock: inside it") << QRectF(0, 0, 100, 100) << 88.0
+                                                                        << QPointF(0, 12);
+    }
+    void restingOrigin()
+    {
+        QFETCH(QRectF, visible);
+        QFETCH(double, side);
+        QFETCH(QPointF, origin);
+        QCOMPARE(IdleRockFollow::restingOrigin(QSizeF(side, side), visible), origin);
+    }
+
     void drawnAtWholePoints()
     {
         const QPointF origin = IdleRockFollow::originNear({500, 500}, {88, 88}, laptop);

@@ -34,11 +34,25 @@ IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const De
     m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(0));
     connect(&m_frameTimer, &QTimer::timeout, this, &IdleRockController::frameTick);
     connect(&m_restTimer, &QTimer::timeout, this, &IdleRockController::restTick);
-    // A new size must be applied even while the rock rests.
-    connect(m_state, &AppState::idleRockScaleChanged, this, [this] {
-        if (m_restTimer.isActive())
-            wake();
-    });
+    connect(m_state, &AppState::idleRockScaleChanged, this, &IdleRockController::followScale);
+}
+
+void IdleRockController::followScale()
+{
+    // A new size must be applied even while the rock rests. The store holds the value only after
+    // this signal: the next frame reads it, and a rock that cannot follow is placed again afterwards.
+    if (!isShown())
+        return;
+    if (m_feed) {
+        wake();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] {
+            if (isShown())
+                showRock(m_desktop->pointer());
+        },
+        Qt::QueuedConnection);
 }
 
 IdleRockController::~IdleRockController() = default;

@@ -97,6 +97,8 @@ private:
     void advanceOrigin(double dt);
     void setWindowFrame(const QRect &frame);
     void makeSurface();
+    /// Applies a new size setting, resting or not.
+    void followScale();
     bool isShown() const;
     /// Where the rock rests when it cannot follow.
     QPointF restingOrigin() const;

@@ -5,6 +5,7 @@
 #include "Labels.h"
 #include "Sketch.h"
 #include "Theme.h"
+#include "WrappedText.h"
 
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
@@ -135,6 +136,7 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
     column->setContentsMargins(sideInset, topInset, sideInset, 0);
     column->setSpacing(spacing);
     column->addWidget(makeSwitchRow());
+    column->addWidget(makeNote());
     column->addWidget(makeSizeBlock());
     column->addStretch(1);
 
@@ -147,9 +149,11 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
     connect(m_state, &AppState::isIdleRockEnabledChanged, this,
             [this](bool on) { followEnabled(on, Ease::easeInOut(fadeSeconds)); });
     connect(m_state, &AppState::idleRockScaleChanged, this, &SettingsView::followScale);
+    connect(m_state, &AppState::idleRockNoteChanged, this, &SettingsView::followNote);
 
     followEnabled(m_state->isIdleRockEnabled(), Ease::linear(0));
     followScale(m_state->idleRockScale());
+    followNote(m_state->idleRockNote());
 }
 
 int SettingsView::stepIndex(double scale)
@@ -180,6 +184,18 @@ QWidget *SettingsView::makeSwitchRow()
     m_switch = new Switch(m_state->isIdleRockEnabled(), row);
     layout->addWidget(m_switch, 0, Qt::AlignVCenter);
     return row;
+}
+
+WrappedText *SettingsView::makeNote()
+{
+    m_note = new WrappedText(Theme::caption(), Theme::inkSoft, this);
+    return m_note;
+}
+
+void SettingsView::followNote(const QString &note)
+{
+    m_note->setText(note);
+    m_note->setVisible(!note.isEmpty());
 }
 
 QWidget *SettingsView::makeSizeBlock()

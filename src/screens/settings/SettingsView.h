@@ -10,6 +10,7 @@
 class AppState;
 class QGraphicsOpacityEffect;
 class QSlider;
+class WrappedText;
 
 /// The settings of the floating rock: a switch that turns it on or off and a slider for its size, both
 /// written straight into the store. While the rock is off, the size block fades back and takes no input.
@@ -68,12 +69,17 @@ public:
     Switch *idleRockSwitch() const { return m_switch; }
     QSlider *sizeSlider() const { return m_slider; }
     QWidget *sizeBlock() const { return m_sizeBlock; }
+    /// The line under the switch saying what the rock cannot do on this desktop; hidden when empty.
+    WrappedText *idleRockNote() const { return m_note; }
     /// The opacity the size block is drawn at right now.
     double sizeBlockOpacity() const;
 
 private:
     QWidget *makeSwitchRow();
     QWidget *makeSizeBlock();
+    WrappedText *makeNote();
+    /// Shows the store's note, or hides the line when there is none.
+    void followNote(const QString &note);
     /// Shows the store's `on` without writing it back; `ease` fades the size block.
     void followEnabled(bool on, const Ease &ease);
     /// Shows the step nearest to the store's `scale` without writing it back.
@@ -83,6 +89,7 @@ private:
 
     AppState *m_state;
     Switch *m_switch = nullptr;
+    WrappedText *m_note = nullptr;
     QWidget *m_sizeBlock = nullptr;
     QSlider *m_slider = nullptr;
     QGraphicsOpacityEffect *m_fadeEffect = nullptr;

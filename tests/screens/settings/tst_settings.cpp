@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "ClockSteps.h"
 #include "SettingsView.h"
+#include "WrappedText.h"
 
 #include <QAccessible>
 #include <QSignalSpy>
@@ -168,6 +169,26 @@ private slots:
         QCOMPARE(view.sizeBlockOpacity(), 0.4);
         // Two turns and one step: the switch following the store must not write it back.
         QCOMPARE(screen.saves.count(), 3);
+    }
+
+    void noteSitsUnderTheSwitchOnlyWhenThereIsOne()
+    {
+        Screen screen(1.0);
+        SettingsView &view = *screen.view;
+        QVERIFY(!view.idleRockNote()->isVisible());
+        const int sizeTop = view.sizeBlock()->y();
+        const QString note = u"이 데스크톱은 돌이 커서를 따라가게 두지 않아요"_s;
+        screen.state.setIdleRockNote(note);
+        QCoreApplication::processEvents(); // the layout settles
+        QVERIFY(view.idleRockNote()->isVisible());
+        QCOMPARE(view.idleRockNote()->text(), note);
+        QVERIFY(view.idleRockNote()->y() > view.idleRockSwitch()->parentWidget()->geometry().bottom());
+        QVERIFY(view.sizeBlock()->y() > view.idleRockNote()->geometry().bottom());
+        QCOMPARE(screen.saves.count(), 0); // a fact of the desktop, not a setting
+        screen.state.setIdleRockNote({});
+        QCoreApplication::processEvents();
+        QVERIFY(!view.idleRockNote()->isVisible());
+        QCOMPARE(view.sizeBlock()->y(), sizeTop);
     }
 };
 

@@ -1,0 +1,19 @@
+#pragma once
+
+/// What the floating rock stands on, decided after Qt is up by probing what the session offers, never
+/// by the desktop's name. Without a Wayland session everything stays on X11.
+struct PlatformChoice {
+    /// Where the pointer's position comes from.
+    enum class Feed { x11, kwinScript, none };
+    /// What shows the rock.
+    enum class Surface { x11Window, layerShell };
+
+    Feed feed = Feed::x11;
+    Surface surface = Surface::x11Window;
+
+    bool operator==(const PlatformChoice &) const = default;
+
+    /// Under XWayland the X server knows the pointer only over X11 windows, and a click on the rock over
+    /// a native window is lost: a compositor's own feed and an overlay surface replace them where offered.
+    static PlatformChoice choose(bool waylandSession, bool kwinScriptAnswers, bool layerShellOffered);
+};
