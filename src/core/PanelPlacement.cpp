@@ -28,6 +28,18 @@ std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> 
     return std::nullopt;
 }
 
+std::optional<QPointF> clickPoint(const Click &click)
+{
+    if (click.hostPoint && click.hostPointOnScreen) {
+        if (!click.pointer)
+            return click.hostPoint;
+        const QPointF apart = *click.hostPoint - *click.pointer;
+        if (std::hypot(apart.x(), apart.y()) <= clickTolerance)
+            return click.hostPoint;
+    }
+    return click.pointer;
+}
+
 double contentHeight(const QRectF &visibleFrame, bool tall)
 {
     return tall ? PanelMetrics::tallContentHeight(visibleFrame.height()) : PanelMetrics::shortHeight;

@@ -27,6 +27,22 @@ struct Anchor {
 /// a 1 x 1 rectangle (StatusNotifier hosts report an empty one); nothing when neither is known.
 std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> pointerAtClick);
 
+/// How far the host's click position may lie from the pointer and still be taken as the click: a
+/// tray icon is at most 48 points, and the pointer may have moved a little before the call arrived.
+inline constexpr double clickTolerance = 64;
+
+/// What is known of a click on the icon, in desktop coordinates.
+struct Click {
+    std::optional<QPointF> hostPoint; ///< where the tray host says the click was
+    bool hostPointOnScreen = false;   ///< whether that point lies on any screen
+    std::optional<QPointF> pointer;   ///< the pointer at the click; nothing when it cannot be trusted
+};
+
+/// The point the panel hangs from when the icon's rectangle is unknown: the host's point when it lies
+/// on a screen and, with a known pointer, near it (some hosts send points local to their own bar);
+/// else the pointer; nothing when neither is known, and the panel is centred.
+std::optional<QPointF> clickPoint(const Click &click);
+
 /// The content height: short, or tall for this visible frame.
 double contentHeight(const QRectF &visibleFrame, bool tall);
 

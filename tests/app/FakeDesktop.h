@@ -10,8 +10,10 @@ public:
     QPointF pointerAt;
     QList<DesktopScreen> screens;
     double height = 900;
+    bool pointerKnown = true;
 
     QPointF pointer() const override { return pointerAt; }
+    bool knowsPointer() const override { return pointerKnown; }
     std::optional<DesktopScreen> screenAt(QPointF point) const override
     {
         for (const DesktopScreen &screen : screens) {

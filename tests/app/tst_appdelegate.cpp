@@ -317,6 +317,56 @@ private slots:
         QCOMPARE(placed(delegate->panel()), QRect(541, 48, 320, 470));
     }
 
+    void theHostsClickPointAnchors_data()
+    {
+        using Point = std::optional<QPointF>;
+        QTest::addColumn<QRectF>("icon");
+        QTest::addColumn<Point>("at"); // Qt's coordinates, as hosts send them
+        QTest::addColumn<bool>("pointerKnown");
+        QTest::addColumn<QPointF>("pointer"); // y up
+        QTest::addColumn<QRect>("expected");
+        const QRectF none;
+        // Anchored 1 x 1 at x 700, 40 below the top: x = 700.5 - 160 rounded away, top 8 below.
+        QTest::newRow("global, pointer there")
+            << none << Point({700, 40}) << true << QPointF(705, 858) << QRect(541, 48, 320, 470);
+        QTest::newRow("global, pointer unknown")
+            << none << Point({700, 40}) << false << QPointF(100, 100) << QRect(541, 48, 320, 470);
+        QTest::newRow("bar-local, pointer far")
+            << none << Point({12, 14}) << true << QPointF(1200, 860) << QRect(1041, 48, 320, 470);
+        QTest::newRow("off screen, pointer known")
+            << none << Point({-30, 5000}) << true << QPointF(700, 860) << QRect(541, 48, 320, 470);
+        QTest::newRow("tray's rectangle first") << QRectF(1000, 5, 22, 22) << Point({12, 14}) << true
+                                                << QPointF(100, 100) << QRect(851, 35, 320, 470);
+    }
+    void theHostsClickPointAnchors()
+    {
+        using Point = std::optional<QPointF>;
+        QFETCH(QRectF, icon);
+        QFETCH(Point, at);
+        QFETCH(bool, pointerKnown);
+        QFETCH(QPointF, pointer);
+        QFETCH(QRect, expected);
+        make();
+        item->rect = icon;
+        desktop->pointerKnown = pointerKnown;
+        desktop->pointerAt = pointer;
+        emit item->clicked(at);
+        QCOMPARE(placed(delegate->panel()), expected);
+    }
+
+    void aStalePointerIsNotTakenForTheClick()
+    {
+        make();
+        item->rect = QRectF();
+        desktop->pointerKnown = false;
+        desktop->pointerAt = {100, 100};
+        emit item->clicked();
+        // Centred in the visible frame below the 24-point bar: centre 720, 462.
+        const QPoint offCentre = delegate->panel()->frameGeometry().center() - QPoint(720, 462);
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    }
+
     void withoutATrayThePanelShowsCentredAtLaunch()
     {
         trayAvailable = false;

@@ -156,6 +156,40 @@ private slots:
         QCOMPARE(PanelPlacement::anchorRect(QRectF(), std::nullopt), std::nullopt);
     }
 
+    void clickPoint_data()
+    {
+        using Point = std::optional<QPointF>;
+        QTest::addColumn<Point>("host");
+        QTest::addColumn<bool>("onScreen");
+        QTest::addColumn<Point>("pointer");
+        QTest::addColumn<Point>("expected");
+        const Point none;
+        // A 1440 x 900 screen, y up: its tray bar is near y 890.
+        QTest::newRow("global, at the pointer")
+            << Point({1300, 880}) << true << Point({1305, 884}) << Point({1300, 880});
+        QTest::newRow("global, pointer moved a little")
+            << Point({1300, 880}) << true << Point({1340, 860}) << Point({1300, 880});
+        QTest::newRow("global, pointer unknown") << Point({1300, 880}) << true << none << Point({1300, 880});
+        QTest::newRow("bar-local near the origin")
+            << Point({12, 14}) << true << Point({1300, 885}) << Point({1300, 885});
+        QTest::newRow("100 points apart")
+            << Point({1200, 885}) << true << Point({1300, 885}) << Point({1300, 885});
+        QTest::newRow("off every screen")
+            << Point({-40, 2000}) << false << Point({1300, 885}) << Point({1300, 885});
+        QTest::newRow("off every screen, pointer unknown") << Point({-40, 2000}) << false << none << none;
+        QTest::newRow("no host point") << none << false << Point({700, 450}) << Point({700, 450});
+        QTest::newRow("nothing known") << none << false << none << none;
+    }
+    void clickPoint()
+    {
+        using Point = std::optional<QPointF>;
+        QFETCH(Point, host);
+        QFETCH(bool, onScreen);
+        QFETCH(Point, pointer);
+        QFETCH(Point, expected);
+        QCOMPARE(PanelPlacement::clickPoint({host, onScreen, pointer}), expected);
+    }
+
     void integralRoundsHalvesAwayFromZero()
     {
         QCOMPARE(PanelPlacement::integral(QRectF(10.5, -10.5, 320.4, 497.6)), QRect(11, -11, 320, 498));

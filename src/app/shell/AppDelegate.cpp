@@ -5,7 +5,7 @@
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
 #include "ScreenCoordinates.h"
-#include "StatusItem.h"
+#include "StatusItems.h"
 #include "Theme.h"
 
 #include <QGuiApplication>
@@ -14,7 +14,7 @@
 AppDelegate::Parts AppDelegate::desktopParts()
 {
     auto desktop = std::make_shared<QtDesktop>();
-    return {desktop, [] { return std::make_unique<TrayStatusItem>(); },
+    return {desktop, [] { return std::make_unique<StatusItems>(QDBusConnection::sessionBus()); },
             [desktop](AppState *state) { return std::make_unique<IdleRockController>(state, desktop); },
             &TrayStatusItem::isTrayAvailable};
 }
@@ -31,11 +31,7 @@ void AppDelegate::launch()
     Theme::registerFonts();
     m_statusItem = m_parts.makeStatusItem();
     m_statusItem->setAppearance(m_state->appearance());
-    connect(m_statusItem.get(), &StatusItem::clicked, this, [this] {
-        // The pointer is on the icon now; it anchors the panel when the tray host hides the icon's place.
-        m_pointerAtClick = m_parts.desktop->pointer();
-        togglePanel();
-    });
+    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::followClick);
     m_idleRock = m_parts.makeIdleRock(m_state.get());
     if (m_state->isIdleRockEnabled())
         m_idleRock->showRock(m_parts.desktop->pointer());
@@ -121,6 +117,23 @@ void AppDelegate::makePanel()
             [this] { applyHeight(m_state->isPanelTall()); });
 }
 
+void AppDelegate::followClick(std::optional<QPointF> at)
+{
+    // The pointer is on the icon now; with the host's point it anchors the panel when the tray host
+    // hides the icon's place.
+    const Desktop &desktop = *m_parts.desktop;
+    PanelPlacement::Click click;
+    if (at) {
+        click.hostPoint = ScreenCoordinates::flipped(*at, desktop.primaryHeight());
+        const std::optional<DesktopScreen> screen = desktop.screenAt(*click.hostPoint);
+        click.hostPointOnScreen = screen && screen->frame.contains(*click.hostPoint);
+    }
+    if (desktop.knowsPointer())
+        click.pointer = desktop.pointer();
+    m_clickPoint = PanelPlacement::clickPoint(click);
+    togglePanel();
+}
+
 void AppDelegate::togglePanel()
 {
     if (m_panel && m_panel->isInSight()) {
@@ -151,7 +164,7 @@ std::optional<QRect> AppDelegate::panelFrame(bool tall) const
     const double primaryHeight = m_parts.desktop->primaryHeight();
     const QRectF icon = m_statusItem ? m_statusItem->geometry() : QRectF();
     const QRectF iconUp = icon.isEmpty() ? QRectF() : ScreenCoordinates::flipped(icon, primaryHeight);
-    const std::optional<QRectF> item = PanelPlacement::anchorRect(iconUp, m_pointerAtClick);
+    const std::optional<QRectF> item = PanelPlacement::anchorRect(iconUp, m_clickPoint);
     if (!item)
         return std::nullopt;
     const std::optional<DesktopScreen> screen = m_parts.desktop->screenAt(item->center());

@@ -64,6 +64,7 @@ public:
 
 private:
     void subscribe();
+    void followClick(std::optional<QPointF> at);
     void followLook();
     void followHeight(bool tall);
     void followIdleRock(bool enabled);
@@ -76,7 +77,7 @@ private:
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<IdleRock> m_idleRock;
     std::unique_ptr<PanelWindow> m_panel;
-    std::optional<QPointF> m_pointerAtClick; ///< desktop coordinates; anchors a panel the tray cannot place
+    std::optional<QPointF> m_clickPoint; ///< desktop coordinates; anchors a panel the tray cannot place
 
     /// The look as delivered so far, field by field.
     struct LookFields {

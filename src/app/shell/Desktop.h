@@ -20,6 +20,9 @@ public:
     virtual ~Desktop() = default;
     /// Where the pointer is now.
     virtual QPointF pointer() const = 0;
+    /// Whether `pointer()` is where the pointer really is (a display server may only know it over its
+    /// own windows).
+    virtual bool knowsPointer() const { return true; }
     /// The first screen whose frame holds the point, else the primary screen; none without screens.
     virtual std::optional<DesktopScreen> screenAt(QPointF point) const = 0;
     /// The primary screen's height: the one constant that converts to and from Qt's coordinates.

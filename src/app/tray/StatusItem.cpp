@@ -18,15 +18,20 @@ TrayStatusItem::TrayStatusItem(QObject *parent) : StatusItem(parent), m_icon(new
     });
 }
 
-void TrayStatusItem::setAppearance(const RockAppearance &appearance)
+QList<QImage> StatusItem::iconImages(const RockAppearance &appearance)
 {
     // Hosts pick sizes from 16 to 48 pixels: offer the icon at one and two pixels a point.
-    const QImage image = RockAsset::menuBarIcon(appearance);
+    QImage image = RockAsset::menuBarIcon(appearance);
+    image.setDevicePixelRatio(1);
+    return {image.scaled(44, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+            image.scaled(22, 22, Qt::KeepAspectRatio, Qt::SmoothTransformation)};
+}
+
+void TrayStatusItem::setAppearance(const RockAppearance &appearance)
+{
     QIcon icon;
-    QPixmap large = QPixmap::fromImage(image);
-    large.setDevicePixelRatio(1);
-    icon.addPixmap(large.scaled(44, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    icon.addPixmap(large.scaled(22, 22, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    for (const QImage &image : iconImages(appearance))
+        icon.addPixmap(QPixmap::fromImage(image));
     m_icon->setIcon(icon);
     m_icon->show();
 }

@@ -2,8 +2,13 @@
 
 #include "RockAppearance.h"
 
+#include <QImage>
+#include <QList>
 #include <QObject>
+#include <QPointF>
 #include <QRectF>
+
+#include <optional>
 
 class QSystemTrayIcon;
 
@@ -21,9 +26,13 @@ public:
     /// Takes the icon out of the tray.
     virtual void hide() = 0;
 
+    /// The icon of that look at the sizes hosts pick from (44 and 22 pixels, in that order).
+    static QList<QImage> iconImages(const RockAppearance &appearance);
+
 signals:
-    /// The user clicked the icon (a double click counts as a second click).
-    void clicked();
+    /// The user clicked the icon (a double click counts as a second click); `at` is where the tray host
+    /// says the click was, in Qt's global coordinates, when it says.
+    void clicked(std::optional<QPointF> at = std::nullopt);
 };
 
 /// The icon in the desktop's system tray.

@@ -1,0 +1,58 @@
+#include "StatusItems.h"
+
+#include "StatusNotifierItem.h"
+
+#include <QDBusServiceWatcher>
+
+StatusItems::StatusItems(const QDBusConnection &bus, QObject *parent) : StatusItem(parent), m_bus(bus)
+{
+    if (StatusNotifierItem::hasWatcher(m_bus)) {
+        use(std::make_unique<StatusNotifierItem>(m_bus), true);
+        return;
+    }
+    use(std::make_unique<TrayStatusItem>(), false);
+    if (!m_bus.isConnected())
+        return;
+    // Qt's icon never registers with a watcher that comes after it: take over when one does.
+    m_watcher = new QDBusServiceWatcher(QString::fromLatin1(StatusNotifierItem::watcherService), m_bus,
+                                        QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusItems::switchToNotifier);
+}
+
+StatusItems::~StatusItems() = default;
+
+void StatusItems::use(std::unique_ptr<StatusItem> item, bool notifier)
+{
+    m_item = std::move(item);
+    m_isNotifier = notifier;
+    connect(m_item.get(), &StatusItem::clicked, this, &StatusItem::clicked);
+}
+
+void StatusItems::switchToNotifier()
+{
+    // Once: the notifier item registers again with any later watcher by itself.
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
+    m_item->hide();
+    use(std::make_unique<StatusNotifierItem>(m_bus), true);
+    if (m_look && !m_hidden)
+        m_item->setAppearance(*m_look);
+}
+
+void StatusItems::setAppearance(const RockAppearance &appearance)
+{
+    m_look = appearance;
+    m_hidden = false;
+    m_item->setAppearance(appearance);
+}
+
+QRectF StatusItems::geometry() const
+{
+    return m_item->geometry();
+}
+
+void StatusItems::hide()
+{
+    m_hidden = true;
+    m_item->hide();
+}
