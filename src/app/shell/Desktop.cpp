@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include "PointerFeed.h"
 #include "ScreenCoordinates.h"
 
 #include <QCursor>
@@ -15,8 +16,16 @@ DesktopScreen describe(const QScreen *screen, double primaryHeight)
 }
 } // namespace
 
+void QtDesktop::usePointerFeed(std::shared_ptr<const PointerFeed> feed, bool displayKnowsPointer)
+{
+    m_feed = std::move(feed);
+    m_displayKnowsPointer = displayKnowsPointer;
+}
+
 QPointF QtDesktop::pointer() const
 {
+    if (m_feed)
+        return m_feed->position();
     return ScreenCoordinates::flipped(QPointF(QCursor::pos()), primaryHeight());
 }
 

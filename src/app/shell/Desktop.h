@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <memory>
 #include <optional>
 
 /// One screen as the placement rules see it, in desktop coordinates (y growing upwards).
@@ -29,10 +30,23 @@ public:
     virtual double primaryHeight() const = 0;
 };
 
-/// The desktop as Qt reports it.
+class PointerFeed;
+
+/// The desktop as Qt reports it, the pointer included unless a compositor's feed knows it better.
 class QtDesktop : public Desktop {
 public:
+    /// Qt's screens; the pointer from Qt's display connection.
+    QtDesktop() = default;
+    /// Under XWayland the display knows the pointer only over its own windows: the compositor's feed
+    /// tells it instead, and without one the pointer is not to be trusted.
+    void usePointerFeed(std::shared_ptr<const PointerFeed> feed, bool displayKnowsPointer);
+
     QPointF pointer() const override;
+    bool knowsPointer() const override { return m_feed || m_displayKnowsPointer; }
     std::optional<DesktopScreen> screenAt(QPointF point) const override;
     double primaryHeight() const override;
+
+private:
+    std::shared_ptr<const PointerFeed> m_feed; ///< null: ask the display
+    bool m_displayKnowsPointer = true;
 };
