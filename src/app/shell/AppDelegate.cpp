@@ -2,8 +2,12 @@
 
 #include "AppState.h"
 #include "IdleRockController.h"
+#include "IdleRockView.h"
+#include "KWinPointerFeed.h"
+#include "LayerShellSurface.h"
 #include "PanelPlacement.h"
 #include "PanelWindow.h"
+#include "PlatformChoice.h"
 #include "ScreenCoordinates.h"
 #include "StatusItems.h"
 #include "Theme.h"
@@ -11,12 +15,55 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+/// A Wayland session with Kivvo on its X server: the display knows the pointer only over X11 windows.
+bool isWaylandSession()
+{
+    return qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+IdleRockPlatform rockPlatform(const PlatformChoice &choice, std::shared_ptr<QtDesktop> desktop,
+                              std::shared_ptr<PointerFeed> compositorFeed)
+{
+    IdleRockPlatform platform = IdleRockPlatform::x11(desktop);
+    if (choice.feed != PlatformChoice::Feed::x11)
+        platform.makeFeed = [compositorFeed] { return compositorFeed; };
+    if (choice.surface == PlatformChoice::Surface::layerShell) {
+        platform.makeSurface = [](AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll) {
+            std::unique_ptr<RockSurface> surface = LayerShellSurface::make(state, metrics, roll);
+            // The compositor went away between the probe and the first show: the X11 window still works.
+            if (!surface)
+                surface = std::make_unique<IdleRockView>(state, metrics, roll);
+            return surface;
+        };
+    }
+    return platform;
+}
+
+} // namespace
+
 AppDelegate::Parts AppDelegate::desktopParts()
 {
     auto desktop = std::make_shared<QtDesktop>();
-    return {desktop, [] { return std::make_unique<StatusItems>(QDBusConnection::sessionBus()); },
-            [desktop](AppState *state) { return std::make_unique<IdleRockController>(state, desktop); },
-            &TrayStatusItem::isTrayAvailable};
+    const bool wayland = isWaylandSession();
+    std::shared_ptr<PointerFeed> feed;
+    if (wayland)
+        feed = KWinPointerFeed::start(QDBusConnection::sessionBus(), [desktop] { return desktop->primaryHeight(); });
+    const PlatformChoice choice = PlatformChoice::choose(wayland, feed != nullptr,
+                                                         wayland && LayerShellSurface::isOffered());
+    if (wayland)
+        desktop->usePointerFeed(feed, false);
+    Parts parts{desktop, [] { return std::make_unique<StatusItems>(QDBusConnection::sessionBus()); },
+                [desktop, platform = rockPlatform(choice, desktop, feed)](AppState *state) {
+                    return std::make_unique<IdleRockController>(state, desktop, platform);
+                },
+                &TrayStatusItem::isTrayAvailable};
+    if (choice.feed == PlatformChoice::Feed::none)
+        parts.idleRockNote = u"이 데스크톱은 돌이 커서를 따라가게 두지 않아요"_s;
+    return parts;
 }
 
 AppDelegate::AppDelegate(std::unique_ptr<AppState> state, Parts parts, QObject *parent)
@@ -29,6 +76,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::launch()
 {
     Theme::registerFonts();
+    m_state->setIdleRockNote(m_parts.idleRockNote);
     m_statusItem = m_parts.makeStatusItem();
     m_statusItem->setAppearance(m_state->appearance());
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::followClick);

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QRect>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,9 @@ public:
         std::function<std::unique_ptr<IdleRock>(AppState *)> makeIdleRock;
         /// Whether a tray host shows the icon; without one the panel is shown once at launch.
         std::function<bool()> isTrayAvailable;
+        /// What the floating rock cannot do on this desktop, for the settings screen; empty where it
+        /// can do everything.
+        QString idleRockNote;
     };
     /// The parts on a real desktop.
     static Parts desktopParts();
