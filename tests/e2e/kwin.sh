@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The companion in a headless KWin session, through Xwayland, with waybar as the StatusNotifier host:
+# its icon registered and drawn in the bar, the panel opened by a click on the icon and placed next to
+# it, the rock following the pointer over a native Wayland window and over an X11 window, a click on
+# the rock reaching the native window beneath, "종료" ending it and its pointer script unloaded.
+set -euo pipefail
+
+tools=(kwin_wayland waybar Xwayland)
+source "$(dirname "$0")/wayland-lib.sh" "$1" "$2" kwin
+
+# kwin_wayland carries a file capability that a container refuses at exec; a plain copy has none.
+cp "$(command -v kwin_wayland)" "$bin/kwin_wayland"
+
+start_bus
+# Fake input (the test pointer) and screenshots for any client: a test session only.
+KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 XDG_SESSION_TYPE=wayland \
+    XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true \
+    "$bin/kwin_wayland" --virtual --xwayland --width 1440 --height 900 --socket kivvo-e2e --no-lockscreen \
+    --no-global-shortcuts --no-kactivities >"$scratch/kwin.log" 2>&1 &
+pids+=($!)
+export WAYLAND_DISPLAY=kivvo-e2e
+wait_for 150 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "KWin did not start: $(tail -5 "$scratch/kwin.log")"
+wait_for 100 bus_has org.kde.KWin || fail "KWin is not on the session bus"
+find_xwayland
+
+# waybar with only a tray on a bar of one colour, so the icon is the only thing drawn on its right.
+mkdir -p "$XDG_CONFIG_HOME/waybar"
+echo '{"layer": "top", "position": "top", "height": 32, "modules-right": ["tray"], "tray": {"icon-size": 22}}' \
+    >"$XDG_CONFIG_HOME/waybar/config"
+echo 'window#waybar { background: #203040; border: none; } * { border: none; border-radius: 0; }' \
+    >"$XDG_CONFIG_HOME/waybar/style.css"
+GDK_BACKEND=wayland waybar >"$scratch/waybar.log" 2>&1 &
+pids+=($!)
+wait_for 100 host_ready || fail "waybar registered no StatusNotifier host"
+start_pointer
+
+kwin_call() { gdbus call --session -d org.kde.KWin "$@"; }
+shoot() { /usr/bin/python3 "$bin/shot.py" kwin "$(shot "$1")" || fail "no screenshot from KWin"; }
+# A one-off KWin script: loaded, run, unloaded.
+kwin_script() {
+    local file="$scratch/$1.js" id
+    printf '%s\n' "$2" >"$file"
+    id="$(kwin_call -o /Scripting -m org.kde.kwin.Scripting.loadScript "$file" "$1" | grep -oE '[0-9]+' | head -1)"
+    kwin_call -o "/$id" -m org.kde.kwin.Script.run >/dev/null
+    sleep 0.2
+    kwin_call -o /Scripting -m org.kde.kwin.Scripting.unloadScript "$1" >/dev/null
+}
+place() {
+    kwin_script "place-$1" "workspace.clientList().forEach(c => { if (c.caption == '$1')
+        c.frameGeometry = {x: $2, y: $3, width: $4, height: $5}; });"
+}
+script_is() { kwin_call -o /Scripting -m org.kde.kwin.Scripting.isScriptLoaded kivvo-pointer | grep -q "$1"; }
+script_loaded() { script_is true; }
+script_unloaded() { script_is false; }
+
+start_window native wayland
+start_window x11 x11
+place native 60 120 600 400
+place x11 780 120 600 400
+session_up_seconds="$(elapsed)"
+
+# The companion starts with the pointer over the native window: its rock starts there.
+pointer_at 300 300
+last_pointer="300 300"
+start_kivvo
+wait_for 50 rock_known || true
+check "the companion keeps running" kivvo_runs
+check "the icon is registered with the StatusNotifier watcher" wait_for 50 item_registered
+check "the icon is drawn in the bar" wait_for 10 has_icon_box
+check "the pointer script is loaded while the companion runs" script_loaded
+check "the rock starts beside the pointer" wait_for 30 rock_beside 300 300
+
+check "the rock follows over the native window" rock_follows_to 450 420
+check "the rock is drawn over the native window" rock_drawn rock-native
+check "the rock follows over the X11 window" rock_follows_to 1000 300
+check "the rock follows again over the X11 window" rock_follows_to 1150 420
+check "the rock follows back over the native window" rock_follows_to 350 250
+
+# A click in the middle of the rock, lying over the native window, reaches that window.
+click_through() {
+    local rx ry rw rh before
+    read -r rx ry rw rh <<<"$(rock_frame)"
+    [[ -n "$rw" ]] || { why="no rock" && return 1; }
+    # The pointer moves onto the rock; the rock finishes its last step or two and stays.
+    pointer_at $((rx + rw / 2)) $((ry + rh / 2))
+    last_pointer="$((rx + rw / 2)) $((ry + rh / 2))"
+    sleep 0.5
+    read -r rx ry rw rh <<<"$(rock_frame)"
+    local cx=$((rx + rw / 2)) cy=$((ry + rh / 2))
+    ((cx > 60 && cx < 660 && cy > 150 && cy < 520)) || { why="the rock's middle $cx,$cy is not over the native window" && return 1; }
+    before="$(presses native)"
+    click_at "$cx" "$cy"
+    pressed native "$before" || { why="no press reached the native window at $cx,$cy" && return 1; }
+}
+check "a click on the rock reaches the native window beneath" click_through
+
+if has_icon_box; then
+    echo "icon at $ix,$iy ${iw}x$ih"
+    click_at $((ix + iw / 2)) $((iy + ih / 2))
+    last_pointer="$((ix + iw / 2)) $((iy + ih / 2))"
+    check "a click on the icon opens the panel" wait_for 50 panel_shown
+    shoot panel
+    if panel_shown; then
+        check "the panel opens next to the icon" panel_at_icon
+        check "종료 ends the companion" quit_from_panel
+    fi
+fi
+check "the pointer script is unloaded after the companion ends" wait_for 20 script_unloaded
+finish
