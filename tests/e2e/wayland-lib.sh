@@ -41,6 +41,8 @@ session_as_user() {
     chown -R "$user:" "$scratch"
     "${as_user[@]}" test -x "$scratch" || fail "$user cannot reach the scratch folder $scratch (set TMPDIR)"
 }
+# Started in the background, the session's programs are run as `"${as_user[@]}" PROGRAM &`, not through
+# this function, so that $! is the program's own PID.
 in_session() { "${as_user[@]}" "$@"; }
 
 # The session's programs: copies, so that the session's user reaches them wherever the build is.
@@ -74,10 +76,9 @@ EOF
 # Xwayland servers left, then what lib.sh cleans up. Logs are kept in the output folder.
 session_pids() {
     local environ pid
-    for environ in /proc/[0-9]*/environ; do
+    for environ in $(grep -lsxzF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" /proc/[0-9]*/environ); do
         pid="${environ#/proc/}" pid="${pid%/environ}"
-        ((pid == $$ || pid == BASHPID)) && continue
-        tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
+        ((pid == $$ || pid == BASHPID)) || echo "$pid"
     done
 }
 end_session() {
@@ -126,7 +127,7 @@ finish() {
 }
 
 start_bus() {
-    in_session dbus-daemon --nofork --config-file="$scratch/bus.conf" >"$scratch/bus.log" 2>&1 &
+    "${as_user[@]}" dbus-daemon --nofork --config-file="$scratch/bus.conf" >"$scratch/bus.log" 2>&1 &
     pids+=($!)
     wait_for 50 test -S "$scratch/bus" || fail "the session bus did not start"
 }
@@ -143,8 +144,10 @@ xwayland_display() {
     done
     return 1
 }
+has_xwayland() { test -n "$(xwayland_display)"; }
 find_xwayland() {
-    wait_for 150 test -n "$(xwayland_display)" || fail "no Xwayland in the session"
+    wait_for 150 has_xwayland || fail "no Xwayland in the session; its processes: $(for p in $(session_pids); do
+        tr '\0' ' ' 2>/dev/null </proc/"$p"/cmdline; echo; done)"
     export DISPLAY="$(xwayland_display)"
     wait_for 100 in_session xdotool getmouselocation >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
 }
@@ -156,10 +159,10 @@ host_ready() { watcher IsStatusNotifierHostRegistered | grep -q true; }
 start_pointer() {
     mkfifo "$scratch/pointer.in"
     [[ -n "${as_user[*]}" ]] && chown "$(stat -c %u "$scratch")" "$scratch/pointer.in"
-    in_session "$bin/pointer" <"$scratch/pointer.in" >"$scratch/pointer.log" 2>&1 &
+    "${as_user[@]}" "$bin/pointer" <"$scratch/pointer.in" >"$scratch/pointer.log" 2>&1 &
     pids+=($!)
     exec 7>"$scratch/pointer.in"
-    wait_for 50 grep -q '^ready' "$scratch/pointer.log" || fail "no test pointer: $(cat "$scratch/pointer.log")"
+    wait_for 50 grep -qs '^ready' "$scratch/pointer.log" || fail "no test pointer: $(cat "$scratch/pointer.log")"
 }
 # Sends one command and waits until the compositor has taken it.
 pointer() {
@@ -180,11 +183,11 @@ click_at() { pointer move "$1" "$2" && sleep 0.2 && pointer click; }
 # Test windows that log presses: a native Wayland one and an X11 one of the same program.
 start_window() {
     local title="$1" backend="$2"
-    GDK_BACKEND="$backend" in_session /usr/bin/python3 "$bin/presses.py" "$title" >"$scratch/$title.log" 2>&1 &
+    GDK_BACKEND="$backend" NO_AT_BRIDGE=1 "${as_user[@]}" /usr/bin/python3 "$bin/presses.py" "$title" >"$scratch/$title.log" 2>&1 &
     pids+=($!)
-    wait_for 100 grep -q '^shown' "$scratch/$title.log" || fail "the $backend test window did not show"
+    wait_for 100 grep -qs '^shown' "$scratch/$title.log" || fail "the $backend test window did not show"
 }
-presses() { grep -c '^press' "$scratch/$1.log" || true; }
+presses() { grep -c '^press' "$scratch/$1.log" 2>/dev/null || true; }
 # Waits up to two seconds for a press on window $1 beyond the $2 it had.
 pressed() { wait_for 20 more_than "$2" presses "$1"; }
 
@@ -196,7 +199,7 @@ start_kivvo() {
     chmod 700 "$XDG_DATA_HOME/Kivvo"
     chmod 600 "$XDG_DATA_HOME/Kivvo/data.json"
     [[ -n "${as_user[*]}" ]] && chown -R "$(stat -c %u "$scratch")" "$XDG_DATA_HOME"
-    KIVVO_DEBUG_ROCK=1 in_session "$bin/kivvo" >"$scratch/kivvo.log" 2>&1 &
+    KIVVO_DEBUG_ROCK=1 "${as_user[@]}" "$bin/kivvo" >"$scratch/kivvo.log" 2>&1 &
     kivvo_pid=$!
     pids+=("$kivvo_pid")
 }
@@ -209,7 +212,7 @@ rock_known() { test -n "$(rock_frame)"; }
 # companion that does not is read from its X11 rock window instead.
 rock_frame() {
     local line window
-    line="$(grep '^kivvo-rock: ' "$scratch/kivvo.log" | tail -1)"
+    line="$(grep -s '^kivvo-rock: ' "$scratch/kivvo.log" | tail -1)"
     if [[ -n "$line" ]]; then
         [[ "$line" == *hidden ]] || echo "${line#kivvo-rock: }"
         return 0
@@ -227,15 +230,16 @@ rock_beside() {
 }
 # Moves the pointer to ($1, $2) in a glide of short steps, as a hand does, then waits for the rock.
 rock_follows_to() {
-    local x0 y0 i
+    local x0 y0 step
     read -r x0 y0 <<<"${last_pointer:-720 450}"
-    for ((i = 1; i <= 10; i++)); do
-        pointer_at $((x0 + ($1 - x0) * i / 10)) $((y0 + ($2 - y0) * i / 10))
+    # Not `i`: wait_for counts in a global `i`.
+    for ((step = 1; step <= 10; step++)); do
+        pointer_at $((x0 + ($1 - x0) * step / 10)) $((y0 + ($2 - y0) * step / 10))
         sleep 0.016
     done
     last_pointer="$1 $2"
     wait_for 30 rock_beside "$1" "$2" && return 0
-    why="pointer at $1,$2, rock at $(rock_frame)"
+    why="pointer at $1,$2, Xwayland's pointer at $(in_session xdotool getmouselocation | cut -d' ' -f1,2), rock at $(rock_frame)"
     [[ -z "$(rock_frame)" ]] && why="no rock: no 'kivvo-rock:' line in the log and no X11 'Kivvo rock' window"
     return 1
 }
@@ -284,6 +288,24 @@ item_registered() {
     done
     why="registered: ${items:-nothing}"
     return 1
+}
+
+# A click in the middle of the rock, which must lie over the native window (left top right bottom),
+# reaches that window. The pointer moves onto the rock first; the rock finishes its last step or two
+# and stays.
+click_through() {
+    local rx ry rw rh before cx cy
+    read -r rx ry rw rh <<<"$(rock_frame)"
+    [[ -n "$rw" ]] || { why="no rock" && return 1; }
+    pointer_at $((rx + rw / 2)) $((ry + rh / 2))
+    last_pointer="$((rx + rw / 2)) $((ry + rh / 2))"
+    sleep 0.5
+    read -r rx ry rw rh <<<"$(rock_frame)"
+    cx=$((rx + rw / 2)) cy=$((ry + rh / 2))
+    ((cx > $1 && cx < $3 && cy > $2 && cy < $4)) || { why="the rock's middle $cx,$cy is not over the native window" && return 1; }
+    before="$(presses native)"
+    click_at "$cx" "$cy"
+    pressed native "$before" || { why="no press reached the native window at $cx,$cy" && return 1; }
 }
 
 # "종료" at the panel's bottom right, clicked through the compositor; the companion must end with 0.
