@@ -53,8 +53,8 @@ place native 760 420 680 480
 place x11 40 120 600 400
 session_up_seconds="$(elapsed)"
 
-pointer_at 300 300
-last_pointer="300 300"
+pointer_at 200 200
+last_pointer="200 200"
 start_kivvo
 wait_for 50 rock_known || true
 check "the companion keeps running" kivvo_runs
@@ -81,9 +81,9 @@ stays() {
     why="rock at $(rock_frame) after the pointer went to $1,$2; it rested at $rest"
     [[ "$(rock_frame)" == "$rest" ]]
 }
-check "the rock stays while the pointer is over the X11 window" stays 300 300
+check "the rock stays while the pointer is over the X11 window" stays 400 350
 check "the rock stays while the pointer is over the native window" stays 900 500
-check "the rock stays while the pointer moves again over the X11 window" stays 500 200
+check "the rock stays while the pointer moves again over the X11 window" stays 300 250
 
 check "a click on the rock reaches the native window beneath" click_through 760 420 1440 900
 
