@@ -87,14 +87,5 @@ check "the rock stays while the pointer moves again over the X11 window" stays 3
 
 check "a click on the rock reaches the native window beneath" click_through 760 420 1440 900
 
-if has_icon_box; then
-    echo "icon at $ix,$iy ${iw}x$ih"
-    click_at $((ix + iw / 2)) $((iy + ih / 2))
-    check "a click on the icon opens the panel" wait_for 50 panel_shown
-    shoot panel
-    if panel_shown; then
-        check "the panel opens next to the icon" panel_at_icon
-        check "종료 ends the companion" quit_from_panel
-    fi
-fi
+check_panel_and_quit
 finish

@@ -175,9 +175,10 @@ pointer() {
 }
 # Whether the count the command after $1 prints has grown beyond $1.
 more_than() {
-    local limit="$1"
+    local limit="$1" count
     shift
-    (($("$@" || true) > limit))
+    count="$("$@" 2>/dev/null)" || true
+    ((${count:-0} > limit))
 }
 pointer_at() { pointer move "$1" "$2"; }
 # Moves the pointer from the last point to ($1, $2) in ten short steps, as a hand does.
@@ -193,6 +194,13 @@ glide_to() {
 }
 # Whether Xwayland has the pointer at ($1, $2): it learns of it only over its own windows.
 xwayland_sees() { [[ "$(in_session xdotool getmouselocation 2>/dev/null | cut -d' ' -f1,2)" == "x:$1 y:$2" ]]; }
+# Moves the pointer off ($1, $2) and back; whether Xwayland then has it there.
+nudged_to() {
+    pointer_at $(($1 - 1)) "$2"
+    pointer_at "$1" "$2"
+    sleep 0.05
+    xwayland_sees "$1" "$2"
+}
 click_at() { pointer move "$1" "$2" && sleep 0.2 && pointer click; }
 
 # Test windows that log presses: a native Wayland one and an X11 one of the same program.
@@ -256,7 +264,7 @@ rock_follows_to() {
 shot() { echo "$scratch/shots/$1.png"; }
 # Whether something is drawn in the rock's frame (not just the window or desktop around it).
 rock_drawn() {
-    local share
+    local share rx ry rw rh
     read -r rx ry rw rh <<<"$(rock_frame)"
     [[ -n "$rw" ]] || { why="no rock frame" && return 1; }
     shoot "$1"
@@ -316,15 +324,36 @@ click_through() {
     pressed native "$before" || { why="no press reached the native window at $cx,$cy" && return 1; }
 }
 
+# The panel from a click on the icon, where it opens, and "종료" in it; what cannot be reached counts
+# as failed.
+check_panel_and_quit() {
+    if has_icon_box; then
+        echo "icon at $ix,$iy ${iw}x$ih"
+        click_at $((ix + iw / 2)) $((iy + ih / 2))
+        last_pointer="$((ix + iw / 2)) $((iy + ih / 2))"
+        check "a click on the icon opens the panel" wait_for 50 panel_shown
+    else
+        why="no icon in the bar" && check "a click on the icon opens the panel" false
+    fi
+    shoot panel
+    if panel_shown; then
+        check "the panel opens next to the icon" panel_at_icon
+        check "종료 ends the companion" quit_from_panel
+    else
+        why="no panel" && check "the panel opens next to the icon" false
+        why="no panel" && check "종료 ends the companion" false
+    fi
+}
+
 # "종료" at the panel's bottom right, clicked through the compositor; the companion must end with 0.
 quit_from_panel() {
     local px py status
     read -r px py _ _ <<<"$(in_session xdotool getwindowgeometry --shell "$(panel_id)" |
         awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}')"
-    # A window sway has just mapped may not take the pointer at once: click when Xwayland has it there.
+    # Right after sway has moved a new window, Xwayland may still place the pointer by the window's old
+    # position: nudge the pointer until Xwayland has it where it is, then click.
     glide_to $((px + 298)) $((py + 451))
-    wait_for 20 xwayland_sees $((px + 298)) $((py + 451)) || glide_to $((px + 298)) $((py + 451))
-    sleep 0.2
+    wait_for 20 nudged_to $((px + 298)) $((py + 451)) || true
     pointer click
     wait_for 50 kivvo_gone || {
         shoot quit
