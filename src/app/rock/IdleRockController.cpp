@@ -9,12 +9,26 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 // While resting, a slow look at the pointer stands in for motion events where there are none, and
 // backs them up where there are (a warped pointer sends no raw motion).
 constexpr int restPollMs = 200;
 constexpr int restPollWithMotionMs = 1000;
+
+/// End-to-end tests find a rock that is no X11 window by these lines (KIVVO_DEBUG_ROCK=1).
+void tellTests(const QRectF &qtFrame)
+{
+    static const bool wanted = qEnvironmentVariableIntValue("KIVVO_DEBUG_ROCK") == 1;
+    if (!wanted)
+        return;
+    if (qtFrame.isNull())
+        std::fprintf(stderr, "kivvo-rock: hidden\n");
+    else
+        std::fprintf(stderr, "kivvo-rock: %d %d %d %d\n", int(qtFrame.x()), int(qtFrame.y()),
+                     int(qtFrame.width()), int(qtFrame.height()));
+}
 } // namespace
 
 IdleRockPlatform IdleRockPlatform::x11(std::shared_ptr<const Desktop> desktop)
@@ -104,6 +118,7 @@ void IdleRockController::hideRock()
     stopAll();
     if (m_surface)
         m_surface->hide();
+    tellTests({});
     m_isInteractionLocked = false;
     m_hasOrigin = false;
     m_roll.reset();
@@ -175,6 +190,7 @@ void IdleRockController::setWindowFrame(const QRect &frame)
     m_windowFrame = frame;
     const QRectF qtFrame = ScreenCoordinates::flipped(QRectF(frame), m_desktop->primaryHeight());
     m_surface->setFrame(qtFrame.toRect());
+    tellTests(qtFrame);
 }
 
 bool IdleRockController::isSettled(QPointF pointer) const
