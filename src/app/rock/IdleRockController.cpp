@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "IdleRockFollow.h"
 #include "IdleRockView.h"
+#include "KWinPointerFeed.h"
 #include "PointerFeed.h"
 #include "ScreenCoordinates.h"
 #include "X11PointerFeed.h"
@@ -22,7 +23,13 @@ IdleRockPlatform IdleRockPlatform::x11(std::shared_ptr<const Desktop> desktop)
     return {[](AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll) {
                 return std::make_unique<IdleRockView>(state, metrics, roll);
             },
-            [desktop] { return std::make_shared<X11PointerFeed>(desktop); }};
+            [desktop]() -> std::shared_ptr<PointerFeed> {
+                // Until the platform is chosen by probing: KIVVO_POINTER_FEED=kwin tries KWin's pointer.
+                if (qEnvironmentVariable("KIVVO_POINTER_FEED") == QLatin1String("kwin"))
+                    return KWinPointerFeed::start(QDBusConnection::sessionBus(),
+                                                  [desktop] { return desktop->primaryHeight(); });
+                return std::make_shared<X11PointerFeed>(desktop);
+            }};
 }
 
 IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,
