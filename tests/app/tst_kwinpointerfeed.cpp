@@ -204,6 +204,8 @@ void TestKWinPointerFeed::init()
 
 void TestKWinPointerFeed::cleanup()
 {
+    // Released at once, not whenever the closed connection is noticed, so the next test can own it.
+    m_kwinBus->unregisterService(QStringLiteral("org.kde.KWin"));
     QDBusConnection::disconnectFromBus(m_kwinBus->name());
     QDBusConnection::disconnectFromBus(m_feedBus->name());
     m_kwinThread.quit();
