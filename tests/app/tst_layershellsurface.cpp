@@ -153,7 +153,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!LayerShellSurface::isOffered());
-        // Gives up after about half a second instead of holding up the start.
+        // Gives up after a few seconds instead of holding up the start.
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 

@@ -87,5 +87,6 @@ check "the rock stays while the pointer moves again over the X11 window" stays 3
 
 check "a click on the rock reaches the native window beneath" click_through 760 420 1440 900
 
-check_panel_and_quit
+# sway places an X11 window it manages itself (a floating one in the middle), wherever the program asks.
+check_panel_and_quit anywhere
 finish

@@ -49,11 +49,12 @@ AppDelegate::Parts AppDelegate::desktopParts()
 {
     auto desktop = std::make_shared<QtDesktop>();
     const bool wayland = isWaylandSession();
+    // The layer shell first: KWin answers nothing while it compiles the script it is given.
+    const bool layerShell = wayland && LayerShellSurface::isOffered();
     std::shared_ptr<PointerFeed> feed;
     if (wayland)
         feed = KWinPointerFeed::start(QDBusConnection::sessionBus(), [desktop] { return desktop->primaryHeight(); });
-    const PlatformChoice choice = PlatformChoice::choose(wayland, feed != nullptr,
-                                                         wayland && LayerShellSurface::isOffered());
+    const PlatformChoice choice = PlatformChoice::choose(wayland, feed != nullptr, layerShell);
     if (wayland)
         desktop->usePointerFeed(feed, false);
     Parts parts{desktop, [] { return std::make_unique<StatusItems>(QDBusConnection::sessionBus()); },

@@ -25,7 +25,9 @@
 namespace {
 
 // A compositor that does not answer must not hold up the program's start.
-constexpr int answerTimeoutMs = 500;
+// A compositor busy with something else (KWin compiling a script we just gave it) took more than half a
+// second to answer at times; a live one always answered within two.
+constexpr int answerTimeoutMs = 2000;
 constexpr int compositorVersion = 4; // buffer scale needs 3
 constexpr int outputVersion = 2;     // scale and done
 constexpr int outputManagerVersion = 2;
@@ -54,7 +56,11 @@ bool roundtrip(wl_display *display, int timeoutMs)
         }
         pollfd fd{wl_display_get_fd(display), POLLIN, 0};
         const bool flushed = wl_display_flush(display) >= 0 || errno == EAGAIN;
-        if (!flushed || poll(&fd, 1, int(deadline.remainingTime())) <= 0) {
+        int ready;
+        do
+            ready = poll(&fd, 1, int(deadline.remainingTime()));
+        while (ready < 0 && errno == EINTR);
+        if (!flushed || ready <= 0) {
             wl_display_cancel_read(display);
             failed = true;
         } else {

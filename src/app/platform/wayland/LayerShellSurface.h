@@ -42,7 +42,7 @@ public:
     ~LayerShellSurface() override;
 
     /// Whether the session's compositor offers the layer shell: one short exchange on a connection
-    /// of its own, false without WAYLAND_DISPLAY or an answer within half a second.
+    /// of its own, false without WAYLAND_DISPLAY or an answer within two seconds.
     static bool isOffered();
     /// A connected surface, or null where the build has no Wayland or the compositor no layer shell.
     static std::unique_ptr<RockSurface> make(AppState *state, const IdleRockMetrics *metrics,
