@@ -46,6 +46,8 @@ public:
     {
         m_stop = true;
         m_thread.join();
+        // A client still connected is not freed by the display's own destruction.
+        wl_display_destroy_clients(m_display);
         wl_display_destroy(m_display);
     }
     bool isListening() const { return m_listening; }

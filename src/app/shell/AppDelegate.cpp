@@ -61,7 +61,7 @@ AppDelegate::Parts AppDelegate::desktopParts()
                 [desktop, platform = rockPlatform(choice, desktop, feed)](AppState *state) {
                     return std::make_unique<IdleRockController>(state, desktop, platform);
                 },
-                &TrayStatusItem::isTrayAvailable};
+                [] { return StatusItems::isAvailable(QDBusConnection::sessionBus()); }};
     if (choice.feed == PlatformChoice::Feed::none)
         parts.idleRockNote = u"이 데스크톱은 돌이 커서를 따라가게 두지 않아요"_s;
     return parts;

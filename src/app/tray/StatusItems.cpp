@@ -2,7 +2,29 @@
 
 #include "StatusNotifierItem.h"
 
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
+
+namespace {
+// A watcher that has not answered this soon is as good as none.
+constexpr int watcherTimeoutMs = 500;
+} // namespace
+
+bool StatusItems::isAvailable(const QDBusConnection &bus)
+{
+    if (!StatusNotifierItem::hasWatcher(bus))
+        return TrayStatusItem::isTrayAvailable();
+    // Asked of the watcher directly: Qt's own check introspects it into an interface it never frees.
+    const QString watcher = QString::fromLatin1(StatusNotifierItem::watcherService);
+    QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, watcherTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage &&
+           reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+}
 
 StatusItems::StatusItems(const QDBusConnection &bus, QObject *parent) : StatusItem(parent), m_bus(bus)
 {

@@ -24,6 +24,9 @@ public:
     QRectF geometry() const override;
     void hide() override;
 
+    /// Whether a tray host on `bus` or an XEmbed tray shows the icon now.
+    static bool isAvailable(const QDBusConnection &bus);
+
     /// Whether the icon goes through StatusNotifier now.
     bool isNotifierItem() const { return m_isNotifier; }
 
