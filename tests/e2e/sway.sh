@@ -39,9 +39,7 @@ find_xwayland
 wait_for 100 host_ready || fail "swaybar registered no StatusNotifier host"
 start_pointer
 
-# As the test's own user: grim's shared memory lives in /dev/shm, which a bare container may leave
-# writable by root alone; the compositor does not care who asks.
-shoot() { grim "$(shot "$1")" || fail "no screenshot from grim"; }
+shoot() { in_session grim "$(shot "$1")" || fail "no screenshot from grim"; }
 place() {
     in_session swaymsg "[title=\"^$1\$\"] floating enable" >/dev/null
     sleep 0.2

@@ -40,6 +40,8 @@ session_as_user() {
     as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups --)
     chown -R "$user:" "$scratch"
     "${as_user[@]}" test -x "$scratch" || fail "$user cannot reach the scratch folder $scratch (set TMPDIR)"
+    # wlroots draws into shared memory in /dev/shm; a bare chroot leaves it writable by root alone.
+    "${as_user[@]}" test -w /dev/shm || { echo "SKIP: /dev/shm is not writable by $user, so no compositor runs as a user here" && exit 77; }
 }
 # Started in the background, the session's programs are run as `"${as_user[@]}" PROGRAM &`, not through
 # this function, so that $! is the program's own PID.
