@@ -13,10 +13,12 @@ constexpr double stoneSeed = 0.5;
 } // namespace
 
 IdleRockPicture::IdleRockPicture(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll,
-                                 std::function<qreal()> pixelRatio, QObject *parent)
-    : QObject(parent), m_state(state), m_metrics(metrics), m_roll(roll), m_pixelRatio(std::move(pixelRatio))
+                                 std::function<qreal()> pixelRatio, QObject *parent, Angle angle)
+    : QObject(parent), m_state(state), m_metrics(metrics), m_roll(roll), m_pixelRatio(std::move(pixelRatio)),
+      m_angle(angle)
 {
-    connect(m_roll, &IdleRockRoll::degreesChanged, this, &IdleRockPicture::refresh);
+    if (m_angle == Angle::drawn)
+        connect(m_roll, &IdleRockRoll::degreesChanged, this, &IdleRockPicture::refresh);
     connect(m_metrics, &IdleRockMetrics::panelSizeChanged, this, &IdleRockPicture::refresh);
     connect(m_metrics, &IdleRockMetrics::rockSizeChanged, this, &IdleRockPicture::refresh);
     connect(m_state, &AppState::willChange, this, &IdleRockPicture::refreshLater);
@@ -25,7 +27,8 @@ IdleRockPicture::IdleRockPicture(AppState *state, const IdleRockMetrics *metrics
 
 IdleRockPicture::Look IdleRockPicture::currentLook() const
 {
-    return {m_state->appearance(), m_roll->degrees(), m_metrics->rockSize(), m_metrics->panelSize(),
+    return {m_state->appearance(), m_angle == Angle::drawn ? m_roll->degrees() : 0, m_metrics->rockSize(),
+            m_metrics->panelSize(),
             m_pixelRatio()};
 }
 

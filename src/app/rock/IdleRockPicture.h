@@ -17,10 +17,13 @@ class IdleRockPicture : public QObject {
     Q_OBJECT
 
 public:
-    /// Follows the store's look, the metrics' sizes, the roll's angle and the surface's pixel ratio
-    /// (asked on every change).
+    /// Whether the roll's angle is drawn into the picture, or left to a surface that turns it itself.
+    enum class Angle { drawn, leftToSurface };
+
+    /// Follows the store's look, the metrics' sizes, the roll's angle (when drawn) and the surface's
+    /// pixel ratio (asked on every change).
     IdleRockPicture(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll,
-                    std::function<qreal()> pixelRatio, QObject *parent = nullptr);
+                    std::function<qreal()> pixelRatio, QObject *parent = nullptr, Angle angle = Angle::drawn);
 
     /// The picture now, at the surface's pixel ratio.
     const QImage &image() const { return m_image; }
@@ -55,6 +58,7 @@ private:
     const IdleRockMetrics *m_metrics;
     const IdleRockRoll *m_roll;
     std::function<qreal()> m_pixelRatio;
+    Angle m_angle;
     Look m_look;
     QImage m_image;
     int m_count = 0;

@@ -9,6 +9,9 @@
 #include "PanelWindow.h"
 #include "PlatformChoice.h"
 #include "ScreenCoordinates.h"
+#include "ShellPointerFeed.h"
+#include "ShellRockLink.h"
+#include "ShellRockSurface.h"
 #include "StatusItems.h"
 #include "Theme.h"
 
@@ -25,8 +28,28 @@ bool isWaylandSession()
     return qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
+/// The pointer as the compositor knows it: KWin's script, else Kivvo's GNOME Shell extension; the link
+/// to the extension is kept for the rock's surface.
+std::shared_ptr<PointerFeed> compositorFeed(const std::shared_ptr<QtDesktop> &desktop,
+                                            std::shared_ptr<ShellRockLink> &shellLink)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    auto primaryHeight = [desktop] { return desktop->primaryHeight(); };
+    if (std::shared_ptr<PointerFeed> feed = KWinPointerFeed::start(bus, primaryHeight))
+        return feed;
+    shellLink = ShellRockLink::open(bus);
+    return shellLink ? std::make_shared<ShellPointerFeed>(shellLink, primaryHeight) : nullptr;
+}
+
+PlatformChoice::Feed feedKind(const std::shared_ptr<PointerFeed> &feed, const std::shared_ptr<ShellRockLink> &shellLink)
+{
+    if (!feed)
+        return PlatformChoice::Feed::none;
+    return shellLink ? PlatformChoice::Feed::gnomeShell : PlatformChoice::Feed::kwinScript;
+}
+
 IdleRockPlatform rockPlatform(const PlatformChoice &choice, std::shared_ptr<QtDesktop> desktop,
-                              std::shared_ptr<PointerFeed> compositorFeed)
+                              std::shared_ptr<PointerFeed> compositorFeed, std::shared_ptr<ShellRockLink> shellLink)
 {
     IdleRockPlatform platform = IdleRockPlatform::x11(desktop);
     if (choice.feed != PlatformChoice::Feed::x11)
@@ -39,8 +62,24 @@ IdleRockPlatform rockPlatform(const PlatformChoice &choice, std::shared_ptr<QtDe
                 surface = std::make_unique<IdleRockView>(state, metrics, roll);
             return surface;
         };
+    } else if (choice.surface == PlatformChoice::Surface::gnomeShell) {
+        platform.makeSurface = [shellLink](AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll) {
+            return std::make_unique<ShellRockSurface>(shellLink, state, metrics, roll);
+        };
     }
     return platform;
+}
+
+/// Why the rock rests instead of following, or nothing when it follows.
+QString idleRockNote(const PlatformChoice &choice)
+{
+    if (choice.feed != PlatformChoice::Feed::none)
+        return {};
+    // GNOME without Kivvo's extension: say how to turn it on (a shell loads it at the next login).
+    if (ShellRockLink::isShellOnBus(QDBusConnection::sessionBus()))
+        return u"따라다니게 하려면: gnome-extensions enable %1 (다음 로그인부터)"_s.arg(
+            QLatin1String(ShellRockLink::extensionId));
+    return u"이 데스크톱은 돌이 커서를 따라가게 두지 않아요"_s;
 }
 
 } // namespace
@@ -51,19 +90,16 @@ AppDelegate::Parts AppDelegate::desktopParts()
     const bool wayland = isWaylandSession();
     // The layer shell first: KWin answers nothing while it compiles the script it is given.
     const bool layerShell = wayland && LayerShellSurface::isOffered();
-    std::shared_ptr<PointerFeed> feed;
-    if (wayland)
-        feed = KWinPointerFeed::start(QDBusConnection::sessionBus(), [desktop] { return desktop->primaryHeight(); });
-    const PlatformChoice choice = PlatformChoice::choose(wayland, feed != nullptr, layerShell);
+    std::shared_ptr<ShellRockLink> shellLink;
+    std::shared_ptr<PointerFeed> feed = wayland ? compositorFeed(desktop, shellLink) : nullptr;
+    const PlatformChoice choice = PlatformChoice::choose(wayland, feedKind(feed, shellLink), layerShell);
     if (wayland)
         desktop->usePointerFeed(feed, false);
     Parts parts{desktop, [] { return std::make_unique<StatusItems>(QDBusConnection::sessionBus()); },
-                [desktop, platform = rockPlatform(choice, desktop, feed)](AppState *state) {
+                [desktop, platform = rockPlatform(choice, desktop, feed, shellLink)](AppState *state) {
                     return std::make_unique<IdleRockController>(state, desktop, platform);
                 },
-                [] { return StatusItems::isAvailable(QDBusConnection::sessionBus()); }};
-    if (choice.feed == PlatformChoice::Feed::none)
-        parts.idleRockNote = u"이 데스크톱은 돌이 커서를 따라가게 두지 않아요"_s;
+                [] { return StatusItems::isAvailable(QDBusConnection::sessionBus()); }, idleRockNote(choice)};
     return parts;
 }
 

@@ -1,9 +1,12 @@
 #include "PlatformChoice.h"
 
-PlatformChoice PlatformChoice::choose(bool waylandSession, bool kwinScriptAnswers, bool layerShellOffered)
+PlatformChoice PlatformChoice::choose(bool waylandSession, Feed compositorFeed, bool layerShellOffered)
 {
     if (!waylandSession)
         return {};
-    return {kwinScriptAnswers ? Feed::kwinScript : Feed::none,
-            layerShellOffered ? Surface::layerShell : Surface::x11Window};
+    if (compositorFeed == Feed::x11)
+        compositorFeed = Feed::none;
+    if (compositorFeed == Feed::gnomeShell)
+        return {Feed::gnomeShell, Surface::gnomeShell};
+    return {compositorFeed, layerShellOffered ? Surface::layerShell : Surface::x11Window};
 }

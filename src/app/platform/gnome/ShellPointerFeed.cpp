@@ -1,0 +1,18 @@
+#include "ShellPointerFeed.h"
+
+#include "ScreenCoordinates.h"
+#include "ShellRockLink.h"
+
+ShellPointerFeed::ShellPointerFeed(std::shared_ptr<ShellRockLink> link, std::function<double()> primaryHeight)
+    : m_link(std::move(link)), m_primaryHeight(std::move(primaryHeight))
+{
+    connect(m_link.get(), &ShellRockLink::moved, this, [this] {
+        if (m_listening)
+            emit moved();
+    });
+}
+
+QPointF ShellPointerFeed::position() const
+{
+    return ScreenCoordinates::flipped(QPointF(m_link->pointer()), m_primaryHeight());
+}
