@@ -1,9 +1,13 @@
-// The KWin pointer feed's rate, latency and cost, run inside a KWin session while something moves the
-// pointer. Usage: kwin_feed_bench SECONDS [SENT]
-// SENT, read when the time is up, lists the moves made, one "t_us x y" a line (t_us: wall clock, in
-// microseconds); each position received is matched to the latest move to that position made before it.
+// A compositor's pointer feed: rate, latency and cost, run inside a KWin or GNOME session (with Kivvo's
+// extension) while something moves the pointer. Usage: pointer_feed_bench kwin|gnome SECONDS [SENT]
+// SENT, read when the time is up, lists the moves made, one "t_us x y" a line (t_us in microseconds: wall
+// clock for KWin, the monotonic clock for GNOME, as each lab driver writes them); each position received
+// is matched to the latest move to that position made before it. On GNOME the shell also stamps each
+// position with when it saw the motion, which gives the shell-to-Kivvo part alone.
 #include "KWinPointerFeed.h"
 #include "ScreenCoordinates.h"
+#include "ShellPointerFeed.h"
+#include "ShellRockLink.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -29,6 +33,12 @@ qint64 wallMicroseconds()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+qint64 monotonicMicroseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 double cpuSeconds()
@@ -84,18 +94,30 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const double seconds = args.value(1, QStringLiteral("10")).toDouble();
-    const auto feed = KWinPointerFeed::start(QDBusConnection::sessionBus(), [] { return height; });
+    const bool gnome = args.value(1) == QStringLiteral("gnome");
+    const double seconds = args.value(2, QStringLiteral("10")).toDouble();
+    const auto now = gnome ? monotonicMicroseconds : wallMicroseconds;
+    std::shared_ptr<ShellRockLink> link = gnome ? ShellRockLink::open(QDBusConnection::sessionBus()) : nullptr;
+    std::shared_ptr<PointerFeed> feed;
+    if (link)
+        feed = std::make_shared<ShellPointerFeed>(link, [] { return height; });
+    else if (!gnome)
+        feed = KWinPointerFeed::start(QDBusConnection::sessionBus(), [] { return height; });
     if (!feed) {
-        std::fprintf(stderr, "no KWin pointer feed on this session bus\n");
+        std::fprintf(stderr, "usage: pointer_feed_bench kwin|gnome SECONDS [SENT]; no %s pointer feed on this bus\n",
+                     gnome ? "GNOME Shell" : "KWin");
         return 1;
     }
     std::vector<Move> received;
+    std::vector<double> shellMs; // from the shell seeing the motion to Kivvo having it
     feed->setListening(true);
     QObject::connect(feed.get(), &PointerFeed::moved, [&] {
-        received.push_back(
-            {wallMicroseconds(), ScreenCoordinates::flipped(feed->position(), height).toPoint()});
+        received.push_back({now(), ScreenCoordinates::flipped(feed->position(), height).toPoint()});
     });
+    if (link)
+        QObject::connect(link.get(), &ShellRockLink::moved, [&](QPoint, qint64 stampUs) {
+            shellMs.push_back((monotonicMicroseconds() - stampUs) / 1000.0);
+        });
     const double cpuBefore = cpuSeconds();
     QTimer::singleShot(int(seconds * 1000), &app, &QCoreApplication::quit);
     app.exec();
@@ -103,8 +125,13 @@ int main(int argc, char **argv)
 
     std::printf("received %zu positions in %.1f s (%.0f/s); CPU %.3f s (%.2f %%)\n", received.size(), seconds,
                 received.size() / seconds, cpu, 100 * cpu / seconds);
-    if (args.size() > 2) {
-        const std::vector<Move> made = readMoves(args[2]);
+    if (!shellMs.empty()) {
+        std::sort(shellMs.begin(), shellMs.end());
+        std::printf("shell to Kivvo: latency ms p50 %.2f p99 %.2f max %.2f\n", quantile(shellMs, 0.5),
+                    quantile(shellMs, 0.99), shellMs.back());
+    }
+    if (args.size() > 3) {
+        const std::vector<Move> made = readMoves(args[3]);
         const std::vector<double> ms = latencies(made, received);
         std::printf("moves made %zu, received %zu, matched %zu; latency ms p50 %.2f p99 %.2f max %.2f\n",
                     made.size(), received.size(), ms.size(), quantile(ms, 0.5), quantile(ms, 0.99),
