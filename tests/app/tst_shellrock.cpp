@@ -86,6 +86,8 @@ private:
     std::shared_ptr<ShellRockLink> openLink() { return ShellRockLink::open(*m_kivvoBus, 2000); }
     /// Sends a position to Kivvo from `from`, as the extension does.
     void sendMoved(QDBusConnection &from, QPoint position);
+    /// The shell reports an extension's new state.
+    void extensionStateChanged(const QString &id, int state);
     /// The fake shell's calls once it has had `count` (or after five seconds).
     QStringList callsAfter(int count);
 
@@ -154,6 +156,15 @@ void TestShellRock::sendMoved(QDBusConnection &from, QPoint position)
         QStringLiteral("Moved"));
     signal << position.x() << position.y() << qulonglong(123);
     QVERIFY(from.send(signal));
+}
+
+void TestShellRock::extensionStateChanged(const QString &id, int state)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/gnome/Shell"),
+                                                     QStringLiteral("org.gnome.Shell.Extensions"),
+                                                     QStringLiteral("ExtensionStateChanged"));
+    signal << id << QVariantMap{{QStringLiteral("state"), double(state)}};
+    QVERIFY(m_shellBus->send(signal));
 }
 
 QStringList TestShellRock::callsAfter(int count)
@@ -250,15 +261,22 @@ void TestShellRock::surfaceSendsTheUprightPictureOnceAndPlacesPerTurn()
         surface.setFrame(QRect(520, 420, 92, 92));
         QCOMPARE(callsAfter(4).last(), QStringLiteral("Place 520 420 %1").arg(degrees));
 
+        // The shell turns the extension off and on around a screen lock: it forgot us and the rock.
+        extensionStateChanged(QStringLiteral("another@example.org"), 1);
+        extensionStateChanged(QStringLiteral("kivvo@kivvo.org"), 2);
+        extensionStateChanged(QStringLiteral("kivvo@kivvo.org"), 1);
+        QCOMPARE(callsAfter(7).mid(4),
+                 (QStringList{"Follow", picture, QStringLiteral("Place 520 420 %1").arg(degrees)}));
+
         surface.hide();
         QVERIFY(!surface.isVisible());
         surface.setFrame(QRect(0, 0, 92, 92));
-        QCOMPARE(callsAfter(5).last(), QStringLiteral("Hide"));
+        QCOMPARE(callsAfter(8).last(), QStringLiteral("Hide"));
         QTest::qWait(50);
-        QCOMPARE(m_shell->calls().size(), 5); // hidden: not placed
+        QCOMPARE(m_shell->calls().size(), 8); // hidden: not placed
     }
     link.reset();
-    QCOMPARE(callsAfter(6).last(), QStringLiteral("Release"));
+    QCOMPARE(callsAfter(9).last(), QStringLiteral("Release"));
 }
 
 QTEST_GUILESS_MAIN(TestShellRock)

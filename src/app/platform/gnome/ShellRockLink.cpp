@@ -5,10 +5,17 @@
 #include <QDBusReply>
 #include <QImage>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 const QString shellService = QStringLiteral("org.gnome.Shell");
 const QString rockPath = QStringLiteral("/org/kivvo/ShellRock");
 const QString rockInterface = QStringLiteral("org.kivvo.ShellRock");
+const QString shellPath = QStringLiteral("/org/gnome/Shell");
+const QString extensionsInterface = QStringLiteral("org.gnome.Shell.Extensions");
+// The state the shell reports for an extension that is on.
+constexpr int extensionEnabled = 1;
 // The extension refuses larger scales; a wrong answer must not make a huge picture.
 constexpr double largestScale = 8;
 } // namespace
@@ -25,26 +32,28 @@ std::shared_ptr<ShellRockLink> ShellRockLink::open(QDBusConnection bus, int time
     const QDBusMessage call = QDBusMessage::createMethodCall(shellService, rockPath, rockInterface,
                                                              QStringLiteral("Follow"));
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
-    const QVariantList values = reply.arguments();
-    if (reply.type() != QDBusMessage::ReplyMessage || values.size() != 3)
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 3)
         return nullptr;
-    const double scale = std::clamp(values[2].toDouble(), 1.0, largestScale);
-    return std::shared_ptr<ShellRockLink>(
-        new ShellRockLink(bus, reply.service(), QPoint(values[0].toInt(), values[1].toInt()), scale));
+    std::shared_ptr<ShellRockLink> link(new ShellRockLink(bus, reply.service()));
+    link->applyFollow(reply);
+    return link;
 }
 
-ShellRockLink::ShellRockLink(QDBusConnection bus, QString shell, QPoint pointer, double scale)
-    : m_bus(std::move(bus)), m_shell(std::move(shell)), m_pointer(pointer), m_scale(scale)
+ShellRockLink::ShellRockLink(QDBusConnection bus, QString shell) : m_bus(std::move(bus)), m_shell(std::move(shell))
 {
     // Addressed to us alone; the sender is checked by its unique name.
     m_bus.connect(m_shell, rockPath, rockInterface, QStringLiteral("Moved"), this,
                   SLOT(takeMoved(int, int, qulonglong)));
+    m_bus.connect(m_shell, shellPath, extensionsInterface, QStringLiteral("ExtensionStateChanged"), this,
+                  SLOT(followExtensionState(QString, QVariantMap)));
 }
 
 ShellRockLink::~ShellRockLink()
 {
     m_bus.disconnect(m_shell, rockPath, rockInterface, QStringLiteral("Moved"), this,
                      SLOT(takeMoved(int, int, qulonglong)));
+    m_bus.disconnect(m_shell, shellPath, extensionsInterface, QStringLiteral("ExtensionStateChanged"), this,
+                     SLOT(followExtensionState(QString, QVariantMap)));
     send(QStringLiteral("Release"), {});
 }
 
@@ -73,6 +82,26 @@ void ShellRockLink::takeMoved(int x, int y, qulonglong stampUs)
 {
     m_pointer = QPoint(x, y);
     emit moved(m_pointer, qint64(stampUs));
+}
+
+void ShellRockLink::followExtensionState(const QString &id, const QVariantMap &state)
+{
+    if (id != QLatin1String(extensionId) || state.value(QStringLiteral("state")).toInt() != extensionEnabled)
+        return;
+    const QDBusMessage call = QDBusMessage::createMethodCall(m_shell, rockPath, rockInterface, QStringLiteral("Follow"));
+    m_bus.callWithCallback(call, this, SLOT(applyFollow(QDBusMessage)));
+}
+
+void ShellRockLink::applyFollow(const QDBusMessage &reply)
+{
+    const QVariantList values = reply.arguments();
+    if (values.size() != 3)
+        return;
+    const bool again = std::exchange(m_answered, true);
+    m_pointer = QPoint(values[0].toInt(), values[1].toInt());
+    m_scale = std::clamp(values[2].toDouble(), 1.0, largestScale);
+    if (again)
+        emit rejoined();
 }
 
 void ShellRockLink::send(const QString &method, const QVariantList &arguments)

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QDBusMessage;
 class QImage;
 
 /// The conversation with Kivvo's GNOME Shell extension, which knows the pointer everywhere and shows
@@ -42,13 +43,20 @@ public:
 signals:
     /// The pointer moved; `stampUs` is when the shell saw it (monotonic clock, microseconds).
     void moved(QPoint pointer, qint64 stampUs);
+    /// The extension was turned off and on again (the shell does so around every screen lock) and
+    /// follows for us again: it has forgotten the picture and the placement.
+    void rejoined();
 
 private slots:
     /// Takes a position the shell sent.
     void takeMoved(int x, int y, qulonglong stampUs);
+    /// Asks the extension to follow again once the shell has turned it back on.
+    void followExtensionState(const QString &id, const QVariantMap &state);
+    /// Takes the answer to Follow; a renewed one means the extension forgot us in between.
+    void applyFollow(const QDBusMessage &reply);
 
 private:
-    ShellRockLink(QDBusConnection bus, QString shell, QPoint pointer, double scale);
+    ShellRockLink(QDBusConnection bus, QString shell);
 
     /// Sends a call without waiting: the rock is placed every frame.
     void send(const QString &method, const QVariantList &arguments);
@@ -57,4 +65,5 @@ private:
     QString m_shell; ///< the shell's unique bus name: only it may report positions
     QPoint m_pointer;
     double m_scale = 1;
+    bool m_answered = false; ///< Follow was answered once
 };

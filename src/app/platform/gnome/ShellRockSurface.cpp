@@ -6,11 +6,12 @@
 ShellRockSurface::ShellRockSurface(std::shared_ptr<ShellRockLink> link, AppState *state,
                                    const IdleRockMetrics *metrics, const IdleRockRoll *roll, QObject *parent)
     : QObject(parent), m_link(std::move(link)), m_roll(roll),
-      m_picture(state, metrics, roll, [scale = m_link->scale()] { return qreal(scale); }, this,
+      m_picture(state, metrics, roll, [link = m_link.get()] { return qreal(link->scale()); }, this,
                 IdleRockPicture::Angle::leftToSurface)
 {
     connect(&m_picture, &IdleRockPicture::changed, this, &ShellRockSurface::followPicture);
     connect(m_roll, &IdleRockRoll::degreesChanged, this, &ShellRockSurface::placeLater);
+    connect(m_link.get(), &ShellRockLink::rejoined, this, &ShellRockSurface::followRejoin);
 }
 
 void ShellRockSurface::setFrame(const QRect &frame)
@@ -54,6 +55,16 @@ void ShellRockSurface::applyPlacement()
         return;
     m_link->place(placement.topLeft, placement.degrees);
     m_sent = placement;
+}
+
+void ShellRockSurface::followRejoin()
+{
+    m_pictureSent = false;
+    m_sent.reset();
+    m_picture.refresh(); // at the scale the shell answered with now
+    if (m_shown && !m_pictureSent)
+        followPicture();
+    placeLater();
 }
 
 void ShellRockSurface::followPicture()

@@ -44,6 +44,8 @@ private:
     /// Sends the placement if it changed since it was last sent.
     void applyPlacement();
     void followPicture();
+    /// The extension forgot the rock (turned off and on): give it the picture and placement again.
+    void followRejoin();
 
     std::shared_ptr<ShellRockLink> m_link;
     const IdleRockRoll *m_roll;
