@@ -17,6 +17,7 @@ const UUID = 'kivvo@kivvo.org';
 const PATH = '/org/kivvo/ShellRock';
 const IFACE = 'org.kivvo.ShellRock';
 const ACCESS = /^org\.freedesktop\.DBus\.Error\.AccessDenied$/;
+const FAILED = /^org\.freedesktop\.DBus\.Error\.Failed$/;
 const INVALID = /^org\.freedesktop\.DBus\.Error\.InvalidArgs$/;
 Gio._promisify(Gio.DBusConnection.prototype, 'call');
 
@@ -68,7 +69,7 @@ const RealActor = Clutter.Actor;
 class Actor {
     constructor(props) {
         Object.keys(props).forEach(key => check(key in RealActor.prototype, `Clutter.Actor has no ${key}`));
-        Object.assign(this, {visible: true, x: 0, y: 0, rotation_angle_z: 0, children: [], parent: null}, props);
+        Object.assign(this, {visible: true, x: 0, y: 0, rotation_angle_z: 0, children: []}, props);
     }
     set_pivot_point(x, y) { this.pivot = [x, y]; }
     set_position(x, y) { [this.x, this.y] = [x, y]; }
@@ -86,18 +87,23 @@ Object.getOwnPropertyNames(Actor.prototype).forEach(name => check(name in RealAc
     `Clutter.Actor has no ${name}`));
 Clutter.Actor = Actor;
 
-// GNOME 46 and later take the Cogl context first; the module stand-in is that shell, the legacy one is 43.
+// Newer shells take the Cogl context first: the module stand-in is such a shell, the legacy one is 43.
 const coglContext = {cogl: true};
+// A picture 999 pixels wide stands for one the shell cannot make a texture of.
+function keep(pixels, pixelFormat, w, h, stride) {
+    if (w === 999)
+        throw new GLib.Error(Gio.IOErrorEnum, Gio.IOErrorEnum.NO_SPACE, 'no texture');
+    this.picture = {bytes: Array.from(pixels), pixelFormat, w, h, stride};
+}
 St.ImageContent = {
     new_with_preferred_size(width, height) {
         return {
             preferred: [width, height],
-            set_data(...args) {
-                if (format === 'module')
-                    check(args.shift() === coglContext, 'set_data without the Cogl context first');
-                same(args.length, 5, 'set_data arguments');
-                const [pixels, pixelFormat, w, h, stride] = args;
-                this.picture = {bytes: Array.from(pixels), pixelFormat, w, h, stride};
+            set_data: format === 'legacy' ? function (pixels, pixelFormat, w, h, stride) {
+                keep.call(this, pixels, pixelFormat, w, h, stride);
+            } : function (cogl, pixels, pixelFormat, w, h, stride) {
+                check(cogl === coglContext, 'set_data without the Cogl context first');
+                keep.call(this, pixels, pixelFormat, w, h, stride);
             },
         };
     },
@@ -125,7 +131,8 @@ if (format === 'module') {
 /** The extension's entry object, made the way the shell of that format makes it. */
 async function loadExtension() {
     const folder = `${built}/${format}/${UUID}`;
-    const metadata = JSON.parse(new TextDecoder().decode(GLib.file_get_contents(`${folder}/metadata.json`)[1]));
+    const [, json] = GLib.file_get_contents(`${folder}/metadata.json`);
+    const metadata = JSON.parse(new TextDecoder().decode(json));
     same([metadata.uuid, metadata['shell-version']],
         [UUID, format === 'legacy' ? ['43', '44'] : ['45', '46', '47', '48', '49']], 'metadata');
     if (format === 'module') {
@@ -144,8 +151,9 @@ async function loadExtension() {
 }
 
 const address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, null);
+const {AUTHENTICATION_CLIENT, MESSAGE_BUS_CONNECTION} = Gio.DBusConnectionFlags;
 const connect = () => Gio.DBusConnection.new_for_address_sync(address,
-    Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, null, null);
+    AUTHENTICATION_CLIENT | MESSAGE_BUS_CONNECTION, null, null);
 const shell = Gio.DBus.session.get_unique_name();
 async function call(connection, method, args = null, iface = IFACE) {
     const reply = await connection.call(shell, PATH, iface, method, args, null, 0, 5000, null);
@@ -232,9 +240,11 @@ const cases = {
         same(movesA.length, 1, 'Moved sent for a pointer that did not move');
     },
     async 'a picture is checked, then shown as one rock that lets clicks through'() {
-        for (const [width, height, scale, bytes, why] of [[4, 2, 2, 31, 'a byte short'], [0, 2, 1, 0, 'no width'],
-            [4, 2, 2, 33, 'a byte over'], [2000, 1, 1, 8000, '2000 pixels wide'], [4, 2, 0, 32, 'scale 0']])
+        const faulty = [[4, 2, 2, 31, 'a byte short'], [4, 2, 2, 33, 'a byte over'], [0, 2, 1, 0, 'no width'],
+            [2000, 1, 1, 8000, '2000 pixels wide'], [4, 2, 0, 32, 'scale 0']];
+        for (const [width, height, scale, bytes, why] of faulty)
             await refused(a, 'SetPicture', picture(width, height, scale, bytes), INVALID, why);
+        await refused(a, 'SetPicture', picture(999, 1, 1), FAILED, 'a picture the shell cannot take');
         same(uiGroup.children.length, 0, 'actors after refused pictures');
         await call(a, 'SetPicture', picture(4, 2, 2));
         await call(a, 'SetPicture', picture(4, 2, 2));
@@ -247,8 +257,8 @@ const cases = {
     },
     async 'Place shows the rock turned about its centre, Hide hides it'() {
         await call(a, 'Place', place(100, 50, 390));
-        same([rock.x, rock.y, rock.rotation_angle_z, rock.pivot, rock.visible], [100, 50, 30, [0.5, 0.5], true],
-            'rock placed');
+        same([rock.x, rock.y, rock.rotation_angle_z, rock.pivot, rock.visible],
+            [100, 50, 30, [0.5, 0.5], true], 'rock placed');
         await call(a, 'Hide');
         same(rock.visible, false, 'rock visible after Hide');
     },
