@@ -108,7 +108,14 @@ var ShellRock = class ShellRock {
             invocation.return_dbus_error('org.freedesktop.DBus.Error.InvalidArgs', fault);
             return;
         }
-        this._showPicture(width, height, scale, pixels);
+        try {
+            this._showPicture(width, height, scale, pixels);
+        } catch (e) {
+            // set_data throws when no texture can be made; unanswered, Kivvo would wait out its timeout.
+            invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed',
+                `the picture was not taken: ${e.message}`);
+            return;
+        }
         invocation.return_value(null);
     }
 
@@ -206,16 +213,18 @@ var ShellRock = class ShellRock {
         return this._actor;
     }
 
+    /** Shows the picture; makes the rock only once the picture is taken, so a refused one leaves none. */
     _showPicture(width, height, scale, pixels) {
-        const actor = this._ensureActor();
         const content = St.ImageContent.new_with_preferred_size(width / scale, height / scale);
         const format = Cogl.PixelFormat.RGBA_8888_PRE;
-        // GNOME 46 added the Cogl context as the first argument.
-        const cogl = global.stage.context?.get_backend?.()?.get_cogl_context?.();
-        if (cogl)
+        // Newer shells take the Cogl context first: ask the method itself rather than guess from the stage.
+        if (content.set_data.length === 6) {
+            const cogl = global.stage.context.get_backend().get_cogl_context();
             content.set_data(cogl, pixels, format, width, height, width * 4);
-        else
+        } else {
             content.set_data(pixels, format, width, height, width * 4);
+        }
+        const actor = this._ensureActor();
         actor.set_size(width / scale, height / scale);
         actor.set_content(content);
     }
