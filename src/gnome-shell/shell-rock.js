@@ -123,6 +123,10 @@ var ShellRock = class ShellRock {
         if (!this._fromClient(invocation))
             return;
         if (this._actor) {
+            // Above whatever the shell added on top since (its own chrome, popups).
+            const parent = this._actor.get_parent();
+            if (parent.get_last_child() !== this._actor)
+                parent.set_child_above_sibling(this._actor, null);
             this._actor.set_position(x, y);
             this._actor.rotation_angle_z = Number.isFinite(degrees) ? degrees % 360 : 0;
             this._actor.show();

@@ -81,6 +81,13 @@ class Actor {
         child.parent = this;
         this.children.push(child);
     }
+    get_parent() { return this.parent; }
+    get_last_child() { return this.children[this.children.length - 1] ?? null; }
+    set_child_above_sibling(child, sibling) {
+        check(sibling === null, 'raised above a sibling');
+        this.children.splice(this.children.indexOf(child), 1);
+        this.children.push(child);
+    }
     destroy() { this.parent?.children.splice(this.parent.children.indexOf(this), 1); }
 }
 Object.getOwnPropertyNames(Actor.prototype).forEach(name => check(name in RealActor.prototype,
@@ -255,10 +262,14 @@ const cases = {
         same(rock.content.picture, {bytes: [...Array(32).keys()], pixelFormat: Cogl.PixelFormat.RGBA_8888_PRE,
             w: 4, h: 2, stride: 16}, 'the picture given to the content');
     },
-    async 'Place shows the rock turned about its centre, Hide hides it'() {
+    async 'Place shows the rock turned about its centre and on top, Hide hides it'() {
+        const popup = new Actor({name: 'popup'});
+        uiGroup.add_child(popup); // something the shell added on top since
         await call(a, 'Place', place(100, 50, 390));
         same([rock.x, rock.y, rock.rotation_angle_z, rock.pivot, rock.visible],
             [100, 50, 30, [0.5, 0.5], true], 'rock placed');
+        same(uiGroup.get_last_child() === rock, true, 'the rock on top after Place');
+        popup.destroy();
         await call(a, 'Hide');
         same(rock.visible, false, 'rock visible after Hide');
     },
