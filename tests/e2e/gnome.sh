@@ -108,27 +108,35 @@ place() { wait_for 30 placed "$@" || fail "the shell did not place $1 at $2,$3 $
 panel_frame() { window_frame 키보; }
 panel_shown() { test -n "$(panel_frame)"; }
 # The companion's icon in the top bar, drawn by the AppIndicator extension: the button of the item whose
-# bus name belongs to the companion's process, mapped; its box, where the screenshot shows something.
-icon_button() {
-    local entry name
-    while read -r entry; do
-        read -r name ix iy iw ih <<<"$entry"
-        in_session gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
-            -m org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
-            grep -qE "\(uint32 $kivvo_pid,\)" && echo "$ix $iy $iw $ih" && return 0
-    done < <(shell_eval "Object.entries(Main.panel.statusArea).filter(([k, b]) => k.startsWith('appindicator-')
+# bus name belongs to the companion's process, mapped, in `button` ("X Y W H"); then its box, where the
+# screenshot shows something in that button.
+find_icon_button() {
+    local entry name buttons
+    button=""
+    buttons="$(shell_eval "Object.entries(Main.panel.statusArea).filter(([k, b]) => k.startsWith('appindicator-')
         && b?._indicator && b.is_mapped()).map(([k, b]) => [b._indicator.busName,
         ...b.get_transformed_position(), ...b.get_transformed_size()].map(v => typeof v === 'number'
-        ? Math.round(v) : v).join(' ')).join(';')" | tr ';' '\n')
-    why="no button for the companion in the top bar: $(shell_eval "Object.keys(Main.panel.statusArea).join(', ')")"
+        ? Math.round(v) : v).join(' ')).join(';')")" || return 1
+    while read -r name entry; do
+        in_session gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+            -m org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
+            grep -qE "\(uint32 $kivvo_pid,\)" && button="$entry" && return 0
+    done < <(tr ';' '\n' <<<"$buttons")
+    why="no button for the companion in the top bar; AppIndicator buttons (bus name X Y W H): ${buttons:-none}"
     return 1
 }
 icon_box() {
-    local bx by bw bh
-    read -r bx by bw bh <<<"$(icon_button)" || return 0
-    [[ -n "$bh" ]] || return 0
+    find_icon_button || return 0
     shoot bar
-    in_session /usr/bin/python3 "$bin/shot.py" box "$(shot bar)" "$bx" "$by" "$bw" "$bh"
+    # shellcheck disable=SC2086 # X Y W H
+    in_session /usr/bin/python3 "$bin/shot.py" box "$(shot bar)" $button
+}
+has_icon_box() {
+    local box
+    box="$(icon_box)"
+    read -r ix iy iw ih <<<"$box"
+    [[ -n "$ih" ]] || { find_icon_button && why="nothing drawn in the icon's button at $button in bar.png"; }
+    [[ -n "$ih" ]]
 }
 
 # The shell's rock: "X Y W H VISIBLE" of the actor named kivvo-rock in the shell's top layer, if any.

@@ -152,7 +152,7 @@ xwayland_words() {
 # DISPLAY of the session's Xwayland, read from its command line.
 xwayland_display() { xwayland_words | grep -xE ':[0-9]+' | head -1; }
 # The authority file given to the session's Xwayland, if any.
-xwayland_authority() { xwayland_words | grep -A1 -x -- -auth | tail -n +2 | head -1; }
+xwayland_authority() { xwayland_words | awk 'after { print; exit } $0 == "-auth" { after = 1 }'; }
 has_xwayland() { test -n "$(xwayland_display)"; }
 find_xwayland() {
     wait_for 150 has_xwayland || fail "no Xwayland in the session; its processes: $(for p in $(session_pids); do
@@ -260,6 +260,7 @@ rock_frame() {
 rock_beside() {
     local rx ry rw rh
     read -r rx ry rw rh <<<"$(rock_frame)"
+    why="pointer at $1,$2, rock at ${rx:-nowhere} ${ry:-} ${rw:-} ${rh:-}"
     [[ -n "$rw" ]] && near "$rx" $(($1 + rw * 17 / 100)) 4 && near "$ry" $(($2 + rh * 20 / 100)) 4
 }
 # Moves the pointer to ($1, $2) in a glide of short steps, as a hand does, then waits for the rock.
@@ -357,13 +358,13 @@ click_through() {
 # The panel from a click on the icon, where it opens (unless $1 is "anywhere"), and "종료" in it; what
 # cannot be reached counts as failed.
 check_panel_and_quit() {
-    if has_icon_box; then
+    if wait_for 20 has_icon_box; then
         echo "icon at $ix,$iy ${iw}x$ih"
         click_at $((ix + iw / 2)) $((iy + ih / 2))
         last_pointer="$((ix + iw / 2)) $((iy + ih / 2))"
         check "a click on the icon opens the panel" wait_for 50 panel_shown
     else
-        why="no icon in the bar" && check "a click on the icon opens the panel" false
+        why="no icon in the bar${why:+: $why}" && check "a click on the icon opens the panel" false
     fi
     shoot panel
     if panel_shown; then
