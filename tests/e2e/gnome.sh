@@ -61,19 +61,22 @@ shell_eval() {
     echo "${reply%\"}"
 }
 shell_ready() { [[ "$(shell_eval 'Main.layoutManager._startingUp')" == false ]]; }
-wait_for 200 shell_ready || fail "GNOME Shell did not start (or the test helper gave no Eval): $(tail -5 "$scratch/gnome-shell.log")"
+wait_for 200 shell_ready ||
+    fail "GNOME Shell did not start (or the test helper gave no Eval): $(tail -5 "$scratch/gnome-shell.log")"
 find_xwayland
 extension_state() { shell_eval "Main.extensionManager.lookup('$1')?.state ?? 'none'"; }
 # State 1 is ENABLED.
 for uuid in ubuntu-appindicators@ubuntu.com kivvo@kivvo.org; do
     wait_for 50 test "$(extension_state "$uuid")" == 1 ||
-        fail "the extension $uuid is not enabled (state $(extension_state "$uuid")): $(grep -i "$uuid" "$scratch/gnome-shell.log" | tail -3)"
+        fail "the extension $uuid is not enabled (state $(extension_state "$uuid")):" \
+            "$(grep -i "$uuid" "$scratch/gnome-shell.log" | tail -3)"
 done
 wait_for 50 host_ready || fail "the AppIndicator extension registered no StatusNotifier host"
 
 # The pointer: a Clutter virtual pointer made in the shell, moved and clicked through Eval.
 shell_eval 'const {Clutter, GLib} = imports.gi;
-    const device = Clutter.get_default_backend().get_default_seat().create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+    const device = Clutter.get_default_backend().get_default_seat()
+        .create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
     global._kivvoTest = {
         move: (x, y) => device.notify_absolute_motion(GLib.get_monotonic_time(), x, y),
         button: pressed => device.notify_button(GLib.get_monotonic_time(), Clutter.BUTTON_PRIMARY,
@@ -142,7 +145,8 @@ has_icon_box() {
 # The shell's rock: "X Y W H VISIBLE" of the actor named kivvo-rock in the shell's top layer, if any.
 rock_actor() {
     shell_eval "(a => a ? [a.x, a.y, a.width, a.height, a.visible].map(v => typeof v === 'number'
-        ? Math.round(v) : v).join(' ') : '')(Main.layoutManager.uiGroup.get_children().find(c => c.name === 'kivvo-rock'))"
+        ? Math.round(v) : v).join(' ') : '')
+        (Main.layoutManager.uiGroup.get_children().find(c => c.name === 'kivvo-rock'))"
 }
 no_rock_actor() {
     local actor
