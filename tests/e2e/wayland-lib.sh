@@ -1,7 +1,8 @@
 # Shared by the Wayland end-to-end tests: a headless compositor session of its own (private bus,
 # runtime folder and home in the scratch folder), its Xwayland display, a pointer driven through the
 # compositor, test windows that log presses, screenshots, and the companion started in it.
-# Source it with: kivvo binary, pointer tool (or "none"), session name (kwin or sway).
+# Source it with: kivvo binary, pointer tool ("none" when it was not built, "-" for a session that
+# drives its own pointer), session name (kwin, sway or gnome).
 
 kivvo_built="$1"
 pointer_built="$2"
@@ -51,7 +52,7 @@ in_session() { "${as_user[@]}" "$@"; }
 bin="$scratch/bin"
 mkdir -p "$bin" "$scratch/shots"
 cp "$kivvo_built" "$bin/kivvo"
-cp "$pointer_built" "$bin/pointer"
+[[ "$pointer_built" == - ]] || cp "$pointer_built" "$bin/pointer"
 cp "$here/tools/presses.py" "$here/tools/shot.py" "$bin/"
 
 # The session's own folders and bus; the bus serves no activatable services, so nothing starts behind
@@ -138,21 +139,29 @@ start_bus() {
 bus_has() { in_session gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
     -m org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
 
-# DISPLAY of the session's Xwayland, read from its command line.
-xwayland_display() {
+# The session's Xwayland command line, its words one a line.
+xwayland_words() {
     local pid
     for pid in $(session_pids); do
         [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == Xwayland ]] || continue
-        tr '\0' ' ' <"/proc/$pid/cmdline" | grep -oE ' :[0-9]+' | head -1 | tr -d ' '
+        tr '\0' '\n' <"/proc/$pid/cmdline"
         return 0
     done
     return 1
 }
+# DISPLAY of the session's Xwayland, read from its command line.
+xwayland_display() { xwayland_words | grep -xE ':[0-9]+' | head -1; }
+# The authority file given to the session's Xwayland, if any.
+xwayland_authority() { xwayland_words | awk 'after { print; exit } $0 == "-auth" { after = 1 }'; }
 has_xwayland() { test -n "$(xwayland_display)"; }
 find_xwayland() {
     wait_for 150 has_xwayland || fail "no Xwayland in the session; its processes: $(for p in $(session_pids); do
         tr '\0' ' ' 2>/dev/null </proc/"$p"/cmdline; echo; done)"
     export DISPLAY="$(xwayland_display)"
+    # GNOME's Xwayland wants the cookie its compositor wrote; the others let any local client in.
+    local authority
+    authority="$(xwayland_authority)"
+    [[ -z "$authority" ]] || export XAUTHORITY="$authority"
     wait_for 100 in_session xdotool getmouselocation >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
 }
 watcher() { in_session gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
@@ -251,6 +260,7 @@ rock_frame() {
 rock_beside() {
     local rx ry rw rh
     read -r rx ry rw rh <<<"$(rock_frame)"
+    why="pointer at $1,$2, rock at ${rx:-nowhere} ${ry:-} ${rw:-} ${rh:-}"
     [[ -n "$rw" ]] && near "$rx" $(($1 + rw * 17 / 100)) 4 && near "$ry" $(($2 + rh * 20 / 100)) 4
 }
 # Moves the pointer to ($1, $2) in a glide of short steps, as a hand does, then waits for the rock.
@@ -260,6 +270,23 @@ rock_follows_to() {
     why="pointer at $1,$2, Xwayland's pointer at $(in_session xdotool getmouselocation | cut -d' ' -f1,2), rock at $(rock_frame)"
     [[ -z "$(rock_frame)" ]] && why="no rock: no 'kivvo-rock:' line in the log and no X11 'Kivvo rock' window"
     return 1
+}
+
+# At rest in the bottom right corner of the screen below the bar: its whole frame on the screen, near
+# the right and bottom edges.
+rock_at_rest() {
+    local rx ry rw rh
+    read -r rx ry rw rh <<<"$(rock_frame)"
+    why="rock at ${rx:-nowhere},${ry:-} ${rw:-}x${rh:-}"
+    [[ -n "$rw" ]] && ((rx >= 0 && ry >= 32 && rx + rw <= 1440 && ry + rh <= 900)) &&
+        ((rx + rw >= 1440 - 120 && ry + rh >= 900 - 120))
+}
+# Whether the rock is still where it rested ($rest) after the pointer went to ($1, $2).
+stays() {
+    pointer_at "$1" "$2"
+    sleep 0.6
+    why="rock at $(rock_frame) after the pointer went to $1,$2; it rested at $rest"
+    [[ "$(rock_frame)" == "$rest" ]]
 }
 
 # Screenshots in the scratch folder (kept in the output folder): `shoot NAME` for the session's kind.
@@ -281,15 +308,17 @@ icon_box() {
 }
 has_icon_box() { read -r ix iy iw ih <<<"$(icon_box)" && [[ -n "$ih" ]]; }
 
-# The panel while it is viewable; its X11 frame.
+# The panel while it is viewable; its frame "X Y W H" (from X11; a session may ask its compositor).
 panel_id() { in_session xdotool search --onlyvisible --name '^키보$' 2>/dev/null | head -1; }
 panel_shown() { test -n "$(panel_id)"; }
+panel_frame() {
+    in_session xdotool getwindowgeometry --shell "$(panel_id)" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
+}
 # Whether the panel opened next to the icon: the icon's middle above its width, its top just under
 # the bar, the whole panel on the screen.
 panel_at_icon() {
     local px py pw ph
-    read -r px py pw ph <<<"$(in_session xdotool getwindowgeometry --shell "$(panel_id)" |
-        awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}')"
+    read -r px py pw ph <<<"$(panel_frame)"
     why="panel at $px,$py ${pw}x$ph, icon at $ix,$iy ${iw}x$ih"
     local cx=$((ix + iw / 2))
     ((px <= cx && cx <= px + pw && px >= 0 && px + pw <= 1440 && py >= iy && py <= iy + ih + 40))
@@ -329,13 +358,13 @@ click_through() {
 # The panel from a click on the icon, where it opens (unless $1 is "anywhere"), and "종료" in it; what
 # cannot be reached counts as failed.
 check_panel_and_quit() {
-    if has_icon_box; then
+    if wait_for 20 has_icon_box; then
         echo "icon at $ix,$iy ${iw}x$ih"
         click_at $((ix + iw / 2)) $((iy + ih / 2))
         last_pointer="$((ix + iw / 2)) $((iy + ih / 2))"
         check "a click on the icon opens the panel" wait_for 50 panel_shown
     else
-        why="no icon in the bar" && check "a click on the icon opens the panel" false
+        why="no icon in the bar${why:+: $why}" && check "a click on the icon opens the panel" false
     fi
     shoot panel
     if panel_shown; then
@@ -350,8 +379,7 @@ check_panel_and_quit() {
 # "종료" at the panel's bottom right, clicked through the compositor; the companion must end with 0.
 quit_from_panel() {
     local px py status
-    read -r px py _ _ <<<"$(in_session xdotool getwindowgeometry --shell "$(panel_id)" |
-        awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}')"
+    read -r px py _ _ <<<"$(panel_frame)"
     # Right after sway has moved a new window, Xwayland may still place the pointer by the window's old
     # position: nudge the pointer until Xwayland has it where it is, then click.
     glide_to $((px + 298)) $((py + 451))
