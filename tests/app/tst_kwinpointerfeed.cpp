@@ -1,4 +1,5 @@
 #include "KWinPointerFeed.h"
+#include "PrivateBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -6,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMutex>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -143,7 +143,6 @@ class TestKWinPointerFeed : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void start_data();
@@ -158,7 +157,7 @@ private:
     /// Script files left in the runtime folder.
     QStringList scriptFiles() const;
 
-    QProcess m_daemon;
+    PrivateBus m_bus;
     QString m_address;
     QTemporaryDir m_runtime;
     int m_round = 0;
@@ -171,23 +170,12 @@ private:
 
 void TestKWinPointerFeed::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
+    if (!PrivateBus::isInstalled())
         QSKIP("dbus-daemon is not installed");
     QVERIFY(m_runtime.isValid());
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    m_daemon.start(
-        daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-    QVERIFY(m_daemon.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_daemon.canReadLine(), 5000);
-    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    m_address = m_bus.start();
     QVERIFY(!m_address.isEmpty());
-}
-
-void TestKWinPointerFeed::cleanupTestCase()
-{
-    m_daemon.kill();
-    m_daemon.waitForFinished(5000);
 }
 
 void TestKWinPointerFeed::init()

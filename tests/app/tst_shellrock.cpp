@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "IdleRockMetrics.h"
 #include "IdleRockRoll.h"
+#include "PrivateBus.h"
 #include "ShellPointerFeed.h"
 #include "ShellRockLink.h"
 #include "ShellRockSurface.h"
@@ -8,9 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QMutex>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
 
@@ -72,7 +71,6 @@ class TestShellRock : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void open_data();
@@ -91,7 +89,7 @@ private:
     /// The fake shell's calls once it has had `count` (or after five seconds).
     QStringList callsAfter(int count);
 
-    QProcess m_daemon;
+    PrivateBus m_bus;
     QString m_address;
     int m_round = 0;
     std::unique_ptr<QDBusConnection> m_kivvoBus;
@@ -102,19 +100,10 @@ private:
 
 void TestShellRock::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
+    if (!PrivateBus::isInstalled())
         QSKIP("dbus-daemon is not installed");
-    m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-    QVERIFY(m_daemon.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_daemon.canReadLine(), 5000);
-    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-}
-
-void TestShellRock::cleanupTestCase()
-{
-    m_daemon.kill();
-    m_daemon.waitForFinished(5000);
+    m_address = m_bus.start();
+    QVERIFY(!m_address.isEmpty());
 }
 
 void TestShellRock::init()

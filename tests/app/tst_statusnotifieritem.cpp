@@ -1,14 +1,13 @@
 #include "StatusItems.h"
 #include "StatusNotifierItem.h"
+#include "PrivateBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,7 +29,7 @@ public slots:
 class TestStatusNotifierItem : public QObject {
     Q_OBJECT
 
-    QProcess daemon;
+    PrivateBus bus;
     QString address;
     std::unique_ptr<FakeWatcher> watcher;
     int connections = 0;
@@ -69,21 +68,13 @@ class TestStatusNotifierItem : public QObject {
 private slots:
     void initTestCase()
     {
-        const QString program = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-        if (program.isEmpty())
+        if (!PrivateBus::isInstalled())
             QSKIP("dbus-daemon is not installed");
-        daemon.start(program, {u"--session"_s, u"--print-address"_s, u"--nofork"_s});
-        QVERIFY(daemon.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(daemon.canReadLine(), 5000);
-        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        address = bus.start();
+        QVERIFY(!address.isEmpty());
         // Nothing here may reach the user's own bus, Qt's tray icon included.
         qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
         QVERIFY(QDBusConnection::connectToBus(address, u"host"_s).isConnected());
-    }
-    void cleanupTestCase()
-    {
-        daemon.kill();
-        daemon.waitForFinished(5000);
     }
     void init() { watcher = std::make_unique<FakeWatcher>(); }
     void cleanup() { stopWatcher(); }
