@@ -6,6 +6,9 @@
 #include "PointerFeed.h"
 #include "ScreenCoordinates.h"
 #include "X11PointerFeed.h"
+#ifdef KIVVO_HAS_XCB
+#include "XcbRock.h"
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -33,10 +36,27 @@ void tellTests(const QRectF &qtFrame)
 
 IdleRockPlatform IdleRockPlatform::x11(std::shared_ptr<const Desktop> desktop)
 {
+#ifdef KIVVO_HAS_XCB
+    // One rock on a connection of its own is both the surface and the feed; made with the surface.
+    auto rock = std::make_shared<std::shared_ptr<XcbRock>>();
+    return {[desktop, rock](AppState *state, const IdleRockMetrics *metrics,
+                            const IdleRockRoll *roll) -> std::unique_ptr<RockSurface> {
+                *rock = XcbRock::open(state, metrics, roll, desktop);
+                if (*rock)
+                    return std::make_unique<XcbRockSurface>(*rock);
+                return std::make_unique<IdleRockView>(state, metrics, roll);
+            },
+            [desktop, rock]() -> std::shared_ptr<PointerFeed> {
+                if (*rock)
+                    return *rock;
+                return std::make_shared<X11PointerFeed>(desktop);
+            }};
+#else
     return {[](AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll) {
                 return std::make_unique<IdleRockView>(state, metrics, roll);
             },
             [desktop] { return std::make_shared<X11PointerFeed>(desktop); }};
+#endif
 }
 
 IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const Desktop> desktop,

@@ -52,23 +52,28 @@ void IdleRockPicture::refresh()
     if (look == m_look && !m_image.isNull())
         return;
     m_look = look;
-    draw();
+    m_image = drawn(m_look, m_look.degrees);
     ++m_count;
     emit changed();
 }
 
-void IdleRockPicture::draw()
+QImage IdleRockPicture::imageAt(double degrees) const
 {
-    const QSize pixels = (m_look.panelSize * m_look.pixelRatio).toSize();
-    m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    m_image.setDevicePixelRatio(m_look.pixelRatio);
-    m_image.fill(Qt::transparent);
-    QPainter painter(&m_image);
+    return drawn(m_look, degrees);
+}
+
+QImage IdleRockPicture::drawn(const Look &look, double degrees)
+{
+    const QSize pixels = (look.panelSize * look.pixelRatio).toSize();
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(look.pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.translate(m_look.panelSize.width() / 2, m_look.panelSize.height() / 2);
-    painter.rotate(m_look.degrees); // positive turns clockwise on screen
-    const double half = m_look.rockSize / 2;
-    paintRock(painter, QRectF(-half, -half, m_look.rockSize, m_look.rockSize), m_look.appearance, stoneSeed,
-              false, true);
+    painter.translate(look.panelSize.width() / 2, look.panelSize.height() / 2);
+    painter.rotate(degrees); // positive turns clockwise on screen
+    const double half = look.rockSize / 2;
+    paintRock(painter, QRectF(-half, -half, look.rockSize, look.rockSize), look.appearance, stoneSeed, false, true);
+    return image;
 }

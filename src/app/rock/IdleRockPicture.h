@@ -33,6 +33,9 @@ public:
     int count() const { return m_count; }
     /// Draws again if anything visible changed (the pixel ratio, say, after a move to another screen).
     void refresh();
+    /// The current look turned by `degrees` instead of the roll's angle: for surfaces that keep a
+    /// picture per angle.
+    QImage imageAt(double degrees) const;
 
 signals:
     /// A new picture was drawn.
@@ -52,7 +55,8 @@ private:
     Look currentLook() const;
     /// The store signals before it holds the new value: look again once it does.
     void refreshLater();
-    void draw();
+    /// The picture of `look`, turned by `degrees`.
+    static QImage drawn(const Look &look, double degrees);
 
     AppState *m_state;
     const IdleRockMetrics *m_metrics;
