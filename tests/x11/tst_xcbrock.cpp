@@ -1,0 +1,240 @@
+#include "AppState.h"
+#include "FakeDesktop.h"
+#include "IdleRockMetrics.h"
+#include "IdleRockPicture.h"
+#include "IdleRockRoll.h"
+#include "XcbRock.h"
+#include "XcbRockPictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+const DesktopScreen screen{screenId(0), QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 900), 60};
+
+/// Frees an xcb reply.
+struct Free {
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <class T> using Reply = std::unique_ptr<T, Free>;
+} // namespace
+
+/// The rock's window as other X clients see it, on a display of the test's own without a compositor.
+class TestXcbRock : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("no X display (Xvfb is not installed)");
+        m_x = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(m_x));
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data->root;
+    }
+    void cleanupTestCase()
+    {
+        if (m_x)
+            xcb_disconnect(m_x);
+    }
+    void init()
+    {
+        m_state = std::make_unique<AppState>(QString(), SaveData{});
+        m_desktop = std::make_shared<FakeDesktop>();
+        m_desktop->screens = {screen};
+        m_rock = XcbRock::open(m_state.get(), &m_metrics, &m_roll, m_desktop);
+        QVERIFY(m_rock);
+    }
+    void cleanup()
+    {
+        m_rock.reset();
+        m_roll.reset();
+    }
+
+    void windowTakesNoInputAndAsksForNothing()
+    {
+        m_rock->setFrame(QRect(500, 300, 92, 92));
+        m_rock->show();
+        settle();
+        xcb_window_t window = m_rock->window();
+        QVERIFY(window);
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(m_x, xcb_get_window_attributes(m_x, window), nullptr));
+        QVERIFY(attributes);
+        QVERIFY(attributes->override_redirect);
+        QCOMPARE(attributes->all_event_masks, 0u); // no Expose, ConfigureNotify or PropertyNotify come back
+        QCOMPARE(attributes->map_state, uint8_t(XCB_MAP_STATE_VIEWABLE));
+        QCOMPARE(shapeRectangles(window, XCB_SHAPE_SK_INPUT), 0);
+        QVERIFY(!m_rock->isTranslucent());
+        QVERIFY(shapeRectangles(window, XCB_SHAPE_SK_BOUNDING) > 1); // cut to the rock, not a square
+        QCOMPARE(geometry(window), QRect(500, 300, 92, 92));
+    }
+
+    void showsThePictureAsItIsWithoutABlackRim()
+    {
+        m_rock->setFrame(QRect(500, 300, 92, 92));
+        m_rock->show();
+        settle();
+        IdleRockPicture picture(m_state.get(), &m_metrics, &m_roll, [] { return 1.0; });
+        const QImage expected = picture.image().convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = grab(QRect(500, 300, 92, 92));
+        int inside = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x) {
+                if (qAlpha(expected.pixel(x, y)) < 128)
+                    continue;
+                ++inside;
+                // Half-transparent rim pixels show their own colour, not one darkened towards black.
+                if (shown.pixel(x, y) != (expected.pixel(x, y) | 0xff000000u))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3 shown, %4 drawn")
+                                         .arg(x).arg(y).arg(shown.pixel(x, y), 8, 16).arg(expected.pixel(x, y), 8, 16)));
+            }
+        }
+        QVERIFY(inside > 92 * 92 / 4); // the rock fills a good part of its square
+    }
+
+    void movesOnlyWhenAPixelChangesAndKeepsOnePicturePerDegree()
+    {
+        m_rock->setFrame(QRect(500, 300, 92, 92));
+        m_rock->show();
+        const uint32_t structure = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_x, m_rock->window(), XCB_CW_EVENT_MASK, &structure);
+        xcb_flush(m_x);
+        for (const QRect frame : {QRect(501, 300, 92, 92), QRect(501, 300, 92, 92), QRect(502, 301, 92, 92)})
+            m_rock->setFrame(frame);
+        QCOMPARE(configureNotifies(), 2);
+        QCOMPARE(m_rock->uploads(), 1);
+
+        for (const double degrees : {10.2, 10.4, 11.0, 10.0, 370.0})
+            turnTo(degrees);
+        QCOMPARE(m_rock->uploads(), 3); // 0, 10 and 11 degrees; 370 is 10 again
+        QCOMPARE(m_rock->pictures().count(), 3);
+        QCOMPARE(configureNotifies(), 0);
+    }
+
+    void tellsWhereThePointerIs()
+    {
+        xcb_warp_pointer(m_x, XCB_NONE, m_root, 0, 0, 0, 0, 300, 200);
+        xcb_flush(m_x);
+        QCOMPARE(m_rock->position(), QPointF(300, 700)); // y up on a 900-point screen
+    }
+
+    void cacheKeepsTheRecentWithinItsBudget()
+    {
+        XcbRockPictures::Cache cache(100);
+        QVERIFY(cache.insert({1, 11, 0, 40}).empty());
+        QVERIFY(cache.insert({2, 12, 0, 40}).empty());
+        QVERIFY(cache.find(1));
+        const auto evicted = cache.insert({3, 13, 0, 40});
+        QCOMPARE(evicted.size(), size_t(1));
+        QCOMPARE(evicted.front().angle, 2); // the least recently used, not the oldest
+        QCOMPARE(cache.bytes(), 80);
+        QCOMPARE(int(cache.clear().size()), 2);
+    }
+
+    void degreeStep_data()
+    {
+        QTest::addColumn<qsizetype>("bytes");
+        QTest::addColumn<int>("step");
+        QTest::newRow("90 px: all 360 fit 16 MiB") << qsizetype(90 * 90 * 4) << 1;
+        QTest::newRow("130 px: every other degree") << qsizetype(130 * 130 * 4) << 2;
+        QTest::newRow("184 px at 2x: every third") << qsizetype(184 * 184 * 4) << 3;
+        QTest::newRow("huge: never coarser than 4") << qsizetype(1000 * 1000 * 4) << 4;
+    }
+    void degreeStep()
+    {
+        QFETCH(qsizetype, bytes);
+        QFETCH(int, step);
+        QCOMPARE(XcbRockPictures::degreeStep(bytes, 16 * 1024 * 1024), step);
+    }
+
+private:
+    /// Lets the rock send what it queued and waits until the server has done it (its pointer query is
+    /// a round trip on its own connection, answered after everything it sent before).
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        m_rock->position();
+    }
+    int shapeRectangles(xcb_window_t window, xcb_shape_kind_t kind)
+    {
+        Reply<xcb_shape_get_rectangles_reply_t> reply(
+            xcb_shape_get_rectangles_reply(m_x, xcb_shape_get_rectangles(m_x, window, kind), nullptr));
+        return reply ? int(reply->rectangles_len) : -1;
+    }
+    QRect geometry(xcb_window_t window)
+    {
+        Reply<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, window), nullptr));
+        return reply ? QRect(reply->x, reply->y, reply->width, reply->height) : QRect();
+    }
+    /// What the screen shows in `area` (no compositor: the root's pixels are what is seen).
+    QImage grab(const QRect &area)
+    {
+        Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
+            m_x, xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, area.x(), area.y(), area.width(), area.height(), ~0u),
+            nullptr));
+        if (!reply)
+            return {};
+        const QImage image(xcb_get_image_data(reply.get()), area.width(), area.height(), QImage::Format_RGB32);
+        return image.copy();
+    }
+    /// ConfigureNotify events on the rock's window since the last call.
+    int configureNotifies()
+    {
+        settle();
+        Reply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr));
+        int count = 0;
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_x)})
+            count += (event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY;
+        return count;
+    }
+    void turnTo(double degrees)
+    {
+        // The roll's own rules move it; drive it there in one frame.
+        m_roll.drive(degrees - m_roll.degrees(), 1.0);
+        QVERIFY(qFuzzyCompare(m_roll.degrees(), degrees));
+    }
+
+    xcb_connection_t *m_x = nullptr;
+    xcb_window_t m_root = 0;
+    std::unique_ptr<AppState> m_state;
+    std::shared_ptr<FakeDesktop> m_desktop;
+    IdleRockMetrics m_metrics;
+    IdleRockRoll m_roll;
+    std::shared_ptr<XcbRock> m_rock;
+};
+
+int main(int argc, char **argv)
+{
+    // A display of the test's own: the first free number from 150.
+    QProcess xvfb;
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    int display = 150;
+    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+        ++display;
+    if (!program.isEmpty()) {
+        xvfb.start(program, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("1440x900x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        for (int i = 0; i < 100 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); ++i)
+            QThread::msleep(50);
+        qputenv("DISPLAY", QByteArray(":") + QByteArray::number(display));
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication app(argc, argv);
+    TestXcbRock test;
+    const int result = QTest::qExec(&test, argc, argv);
+    xvfb.terminate();
+    xvfb.waitForFinished(5000);
+    return result;
+}
+
+#include "tst_xcbrock.moc"
