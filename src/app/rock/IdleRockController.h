@@ -67,7 +67,7 @@ public:
     const IdleRockRoll &roll() const { return m_roll; }
     /// What shows the rock; null before the first show.
     RockSurface *surface() const { return m_surface.get(); }
-    /// The surface when it is an X11 window, else null.
+    /// The surface when it is a Qt window (where the rock has no X connection of its own), else null.
     IdleRockView *view() const;
     /// Whether the rock follows the pointer; false where no feed tells where it is (known after the
     /// first show).

@@ -9,8 +9,9 @@ class AppState;
 class IdleRockMetrics;
 class IdleRockRoll;
 
-/// The floating rock's window: the user's rock, turned by the roll, in a transparent square that
-/// every click passes through and that never takes focus from the application being typed in.
+/// The floating rock as a Qt window: the user's rock, turned by the roll, in a transparent square that
+/// every click passes through and that never takes focus from the application being typed in. Used
+/// where the rock cannot have an X connection of its own (`XcbRock`), which costs far less per frame.
 class IdleRockView : public QWidget, public RockSurface {
     Q_OBJECT
 
