@@ -2,8 +2,8 @@
 // motion the display sends, over a fixed time, from a client of its own.
 //
 // Usage: window_watch [--seconds S] [--wait S] NAME...   (on $DISPLAY)
-// Waits up to --wait seconds (default 10) for a window of each NAME (WM_NAME or _NET_WM_NAME, a direct
-// child of the root, as override-redirect and unmanaged windows are), prints "ready", counts for
+// Waits up to --wait seconds (default 10) for a shown window of each NAME (WM_NAME or _NET_WM_NAME, a
+// direct child of the root, as override-redirect and unmanaged windows are), prints "ready", counts for
 // --seconds (default 10), then prints one line per name, "NAME<TAB>MOVES", and "raw motion<TAB>N".
 // A missing window counts -1.
 
@@ -57,7 +57,16 @@ std::string property(xcb_connection_t *c, xcb_window_t window, xcb_atom_t name)
     return value;
 }
 
-/// Looks for the windows not found yet among the root's children.
+bool viewable(xcb_connection_t *c, xcb_window_t window)
+{
+    auto *reply = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool shown = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return shown;
+}
+
+/// Looks for the windows not found yet among the root's shown children (a toolkit may give its
+/// hidden helper windows the program's name too).
 void find(xcb_connection_t *c, xcb_window_t root, std::vector<Watched> &watched)
 {
     static const xcb_atom_t netName = atom(c, "_NET_WM_NAME");
@@ -69,8 +78,9 @@ void find(xcb_connection_t *c, xcb_window_t root, std::vector<Watched> &watched)
         for (Watched &w : watched) {
             if (w.window != XCB_NONE)
                 continue;
-            if (property(c, children[i], XCB_ATOM_WM_NAME) == w.name ||
-                property(c, children[i], netName) == w.name)
+            const bool named = property(c, children[i], XCB_ATOM_WM_NAME) == w.name ||
+                               property(c, children[i], netName) == w.name;
+            if (named && viewable(c, children[i]))
                 w.window = children[i];
         }
     }
