@@ -162,7 +162,9 @@ find_xwayland() {
     local authority
     authority="$(xwayland_authority)"
     [[ -z "$authority" ]] || export XAUTHORITY="$authority"
-    wait_for 100 in_session xdotool getmouselocation >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
+    # A compositor that failed to set up its X display leaves X clients waiting forever: ask with a limit.
+    wait_for 50 in_session timeout 2 xdotool getmouselocation >/dev/null 2>&1 ||
+        fail "Xwayland on $DISPLAY does not answer$(grep -h 'Failed to init X11' "$scratch"/*.log | sed 's/^/: /' | head -1)"
 }
 watcher() { in_session gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
     -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null; }
