@@ -165,6 +165,7 @@ void IdleRockController::step(double dt)
         m_targetOrigin = IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame());
     m_rollInput.step(m_roll, pointer, frame.center(), m_metrics.rockSize(), dt);
     advanceOrigin(dt);
+    m_surface->commit();
     const bool settled = isSettled(pointer);
     m_lastPointer = pointer;
     if (settled)

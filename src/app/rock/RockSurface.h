@@ -15,4 +15,6 @@ public:
     /// Puts the rock above other always-on-top windows; nothing where it is always on top.
     virtual void raise() = 0;
     virtual bool isVisible() const = 0;
+    /// A frame's changes are all made: send them now, together.
+    virtual void commit() {}
 };

@@ -18,6 +18,8 @@
 
 namespace {
 using Entry = XcbRockPictures::Cache::Entry;
+// A pointer query sent longer ago than this (the rock rested since) is too old to follow.
+constexpr int freshQueryMs = 40;
 
 /// Qt's screen holding `point` (Qt's coordinates), else the primary one.
 QScreen *screenFor(QPointF point)
@@ -166,6 +168,7 @@ XcbRock::XcbRock(xcb_connection_t *connection, AppState *state, const IdleRockMe
     m_layout = {setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST,
                 setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST, setup->bitmap_format_scanline_pad};
     m_inputOpcode = inputOpcode(connection);
+    m_notifier->setEnabled(false); // until the rock rests and listens for motion
     connect(m_notifier, &QSocketNotifier::activated, this, &XcbRock::readEvents);
     connect(&m_picture, &IdleRockPicture::changed, this, &XcbRock::followPicture);
     connect(m_roll, &IdleRockRoll::degreesChanged, this, [this] { applyAngle(); });
@@ -180,23 +183,45 @@ XcbRock::~XcbRock()
 
 QPointF XcbRock::position() const
 {
-    xcb_query_pointer_reply_t *reply =
-        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
-    if (reply) {
-        const_cast<XcbRock *>(this)->m_lastPointer = fromNative(QPoint(reply->root_x, reply->root_y));
+    // The feed's interface is const; asking the server is what a position costs here.
+    return ScreenCoordinates::flipped(const_cast<XcbRock *>(this)->queryPointer(), m_desktop->primaryHeight());
+}
+
+QPointF XcbRock::queryPointer()
+{
+    xcb_query_pointer_cookie_t cookie{m_nextQuery};
+    if (!m_nextQuery || m_nextQuerySent.hasExpired(freshQueryMs)) {
+        if (m_nextQuery)
+            xcb_discard_reply(m_connection, m_nextQuery);
+        cookie = xcb_query_pointer(m_connection, m_root);
+    }
+    m_nextQuery = 0;
+    if (xcb_query_pointer_reply_t *reply = xcb_query_pointer_reply(m_connection, cookie, nullptr)) {
+        m_lastPointer = fromNative(QPoint(reply->root_x, reply->root_y));
         std::free(reply);
     }
     // Raw motion read along with the reply would otherwise wait for the next event to be noticed.
     if (takeEvents(true) && m_listening)
-        QMetaObject::invokeMethod(const_cast<XcbRock *>(this), &XcbRock::moved, Qt::QueuedConnection);
-    return ScreenCoordinates::flipped(m_lastPointer, m_desktop->primaryHeight());
+        QMetaObject::invokeMethod(this, &XcbRock::moved, Qt::QueuedConnection);
+    // While frames run, the next frame's pointer is asked now and sent with this frame's commit, so
+    // that its answer is waiting when that frame starts.
+    m_inFrame = !m_listening;
+    if (m_inFrame) {
+        m_nextQuery = xcb_query_pointer(m_connection, m_root).sequence;
+        m_nextQuerySent.start();
+    }
+    return m_lastPointer;
 }
 
 void XcbRock::setListening(bool listening)
 {
-    if (!m_inputOpcode || listening == m_listening)
+    if (listening == m_listening)
         return;
-    m_listening = listening;
+    m_listening = listening; // also without XInput 2: it tells frames from rest
+    if (!m_inputOpcode)
+        return;
+    // Nothing but raw motion is ever asked for: while frames run, the socket need not wake anyone.
+    m_notifier->setEnabled(listening);
     struct {
         xcb_input_event_mask_t head;
         uint32_t mask;
@@ -339,7 +364,7 @@ void XcbRock::applyFrame()
                              (resized ? XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT : 0),
                          values);
     m_nativeFrame = native;
-    flushLater();
+    flush();
 }
 
 void XcbRock::applyAngle(bool force)
@@ -359,7 +384,7 @@ void XcbRock::applyAngle(bool force)
         xcb_shape_mask(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, m_window, 0, 0, entry.mask);
     xcb_clear_area(m_connection, 0, m_window, 0, 0, 0, 0);
     m_angle = angle;
-    flushLater();
+    flush();
 }
 
 Entry XcbRock::upload(int angle)
@@ -399,16 +424,14 @@ void XcbRock::followPicture()
     applyAngle(true);
 }
 
-void XcbRock::flushLater()
+void XcbRock::commit()
 {
-    if (m_flushPending)
-        return;
-    m_flushPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_flushPending = false;
-            xcb_flush(m_connection);
-        },
-        Qt::QueuedConnection);
+    m_inFrame = false;
+    xcb_flush(m_connection);
+}
+
+void XcbRock::flush()
+{
+    if (!m_inFrame)
+        xcb_flush(m_connection);
 }

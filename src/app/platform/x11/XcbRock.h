@@ -5,6 +5,7 @@
 #include "RockSurface.h"
 #include "XcbRockPictures.h"
 
+#include <QElapsedTimer>
 #include <QRect>
 
 #include <cstdint>
@@ -36,8 +37,11 @@ public:
                                          std::shared_ptr<const Desktop> desktop);
     ~XcbRock() override;
 
-    /// Asks the server where the pointer is (one round trip), in desktop coordinates (y up).
+    /// Where the pointer is, in desktop coordinates (y up): the answer to the query sent as the last
+    /// frame ended, or a round trip when there was none lately.
     QPointF position() const override;
+    /// The pointer as the server reports it, in Qt's coordinates.
+    QPointF queryPointer();
     void setListening(bool listening) override;
     bool reportsMotion() const override { return m_inputOpcode != 0; }
     /// A warped pointer sends no raw motion.
@@ -49,6 +53,8 @@ public:
     void hide();
     void raise();
     bool isVisible() const { return m_shown; }
+    /// Sends what the frame asked for, with the next frame's pointer query: one write a frame.
+    void commit();
 
     /// The window, 0 before the first show.
     uint32_t window() const { return m_window; }
@@ -73,8 +79,8 @@ private:
     void followPicture();
     XcbRockPictures::Cache::Entry upload(int angle);
     void freeEntries(const std::vector<XcbRockPictures::Cache::Entry> &entries);
-    /// Sends what was asked once the current event is handled: one flush a frame.
-    void flushLater();
+    /// Sends what was asked: at once outside frames, with the frame's commit within one.
+    void flush();
     /// Reads what the server sent; raw motion wakes the rock.
     void readEvents();
     /// Takes the events read so far (only those already queued with a reply when `queuedOnly`);
@@ -100,8 +106,12 @@ private:
     bool m_translucent = false;
     bool m_shown = false;
     bool m_listening = false;
-    bool m_flushPending = false;
+    bool m_inFrame = false;    ///< between a frame's pointer query and its commit
     QPointF m_lastPointer;     ///< in Qt's coordinates, for when the server does not answer
+    /// The pointer query sent as the last frame ended, so that its answer is waiting when the next
+    /// frame asks (sequence number; 0 when none), and when it was sent.
+    unsigned int m_nextQuery = 0;
+    QElapsedTimer m_nextQuerySent;
     QRect m_frame;       ///< in Qt's coordinates
     QRect m_nativeFrame; ///< as the window has it, in the server's pixels
     int m_angle = -1;    ///< the step shown; -1 when none
@@ -119,6 +129,7 @@ public:
     void hide() override { m_rock->hide(); }
     void raise() override { m_rock->raise(); }
     bool isVisible() const override { return m_rock->isVisible(); }
+    void commit() override { m_rock->commit(); }
 
     XcbRock *rock() const { return m_rock.get(); }
 

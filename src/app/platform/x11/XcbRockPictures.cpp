@@ -58,21 +58,23 @@ int degreeStep(qsizetype bytesPerPicture, qsizetype budget)
 
 const Cache::Entry *Cache::find(int angle)
 {
-    const auto found = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry &e) { return e.angle == angle; });
+    const auto found = m_index[angle];
     if (found == m_entries.end())
         return nullptr;
-    m_entries.splice(m_entries.begin(), m_entries, found);
+    m_entries.splice(m_entries.begin(), m_entries, found); // iterators stay valid
     return &m_entries.front();
 }
 
 std::vector<Cache::Entry> Cache::insert(const Entry &entry)
 {
     m_entries.push_front(entry);
+    m_index[entry.angle] = m_entries.begin();
     m_bytes += entry.bytes;
     std::vector<Entry> evicted;
     while (m_bytes > m_budget && m_entries.size() > 1) {
         evicted.push_back(m_entries.back());
         m_bytes -= m_entries.back().bytes;
+        m_index[m_entries.back().angle] = m_entries.end();
         m_entries.pop_back();
     }
     return evicted;
@@ -82,6 +84,7 @@ std::vector<Cache::Entry> Cache::clear()
 {
     std::vector<Entry> all(m_entries.begin(), m_entries.end());
     m_entries.clear();
+    m_index.fill(m_entries.end());
     m_bytes = 0;
     return all;
 }

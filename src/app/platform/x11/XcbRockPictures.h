@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <array>
 #include <cstdint>
 #include <list>
 #include <vector>
@@ -42,7 +43,9 @@ public:
         qsizetype bytes = 0;  ///< server memory held
     };
 
-    explicit Cache(qsizetype budget) : m_budget(budget) {}
+    explicit Cache(qsizetype budget) : m_budget(budget) { m_index.fill(m_entries.end()); }
+    Cache(const Cache &) = delete; // the index points into the list
+    Cache &operator=(const Cache &) = delete;
 
     /// The pictures of `angle`, now the most recently used; null when not kept.
     const Entry *find(int angle);
@@ -58,6 +61,8 @@ private:
     qsizetype m_budget;
     qsizetype m_bytes = 0;
     std::list<Entry> m_entries; ///< most recently used first
+    /// Each angle's entry in `m_entries`, or its end: a frame looks its angle up without a search.
+    std::array<std::list<Entry>::iterator, 360> m_index;
 };
 
 } // namespace XcbRockPictures
