@@ -124,6 +124,35 @@ private slots:
         QVERIFY(inside > 92 * 92 / 4); // the rock fills a good part of its square
     }
 
+    void showsTheTurnedRockAsPainted()
+    {
+        turnTo(90); // a quarter turn: turned the wrong way, the face would be upside down
+        m_rock->setFrame(QRect(500, 300, 92, 92));
+        m_rock->show();
+        settle();
+        IdleRockPicture painted(m_state.get(), &m_metrics, &m_roll, [] { return 1.0; });
+        const QImage expected = painted.image().convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = grab(QRect(500, 300, 92, 92));
+        if (qEnvironmentVariableIsSet("KIVVO_TEST_IMAGES")) {
+            expected.save(qEnvironmentVariable("KIVVO_TEST_IMAGES") + QStringLiteral("/painted.png"));
+            shown.save(qEnvironmentVariable("KIVVO_TEST_IMAGES") + QStringLiteral("/shown.png"));
+        }
+        int inside = 0;
+        int far = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x) {
+                if (qAlpha(expected.pixel(x, y)) < 250)
+                    continue;
+                ++inside;
+                const QRgb a = expected.pixel(x, y);
+                const QRgb b = shown.pixel(x, y);
+                far += std::abs(qGray(a) - qGray(b)) > 48;
+            }
+        }
+        QVERIFY(inside > 92 * 92 / 4);
+        QVERIFY2(far * 50 < inside, qPrintable(QStringLiteral("%1 of %2 pixels differ").arg(far).arg(inside)));
+    }
+
     void movesOnlyWhenAPixelChangesAndKeepsOnePicturePerDegree()
     {
         m_rock->setFrame(QRect(500, 300, 92, 92));

@@ -52,21 +52,21 @@ void IdleRockPicture::refresh()
     if (look == m_look && !m_image.isNull())
         return;
     m_look = look;
-    m_image = drawn(m_look, m_look.degrees);
+    m_image = drawn(m_look, m_look.degrees, m_look.pixelRatio);
     ++m_count;
     emit changed();
 }
 
-QImage IdleRockPicture::imageAt(double degrees) const
+QImage IdleRockPicture::uprightAt(qreal pixelRatio) const
 {
-    return drawn(m_look, degrees);
+    return drawn(m_look, 0, pixelRatio);
 }
 
-QImage IdleRockPicture::drawn(const Look &look, double degrees)
+QImage IdleRockPicture::drawn(const Look &look, double degrees, qreal pixelRatio)
 {
-    const QSize pixels = (look.panelSize * look.pixelRatio).toSize();
+    const QSize pixels = (look.panelSize * pixelRatio).toSize();
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(look.pixelRatio);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

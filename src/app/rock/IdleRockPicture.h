@@ -33,9 +33,9 @@ public:
     int count() const { return m_count; }
     /// Draws again if anything visible changed (the pixel ratio, say, after a move to another screen).
     void refresh();
-    /// The current look turned by `degrees` instead of the roll's angle: for surfaces that keep a
-    /// picture per angle.
-    QImage imageAt(double degrees) const;
+    /// The current look upright, drawn at `pixelRatio` instead of the surface's: for surfaces that
+    /// turn a finer copy themselves.
+    QImage uprightAt(qreal pixelRatio) const;
 
 signals:
     /// A new picture was drawn.
@@ -55,8 +55,8 @@ private:
     Look currentLook() const;
     /// The store signals before it holds the new value: look again once it does.
     void refreshLater();
-    /// The picture of `look`, turned by `degrees`.
-    static QImage drawn(const Look &look, double degrees);
+    /// The picture of `look`, turned by `degrees`, at `pixelRatio`.
+    static QImage drawn(const Look &look, double degrees, qreal pixelRatio);
 
     AppState *m_state;
     const IdleRockMetrics *m_metrics;

@@ -5,6 +5,7 @@
 #include "ScreenCoordinates.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
 
@@ -389,7 +390,7 @@ void XcbRock::applyAngle(bool force)
 
 Entry XcbRock::upload(int angle)
 {
-    const QImage image = angle == 0 ? m_picture.image() : m_picture.imageAt(angle);
+    const QImage image = angle == 0 ? m_picture.image() : turned(angle);
     const QSize size = image.size();
     Entry entry{angle, xcb_generate_id(m_connection), 0, qsizetype(size.width()) * size.height() * 4};
     xcb_create_pixmap(m_connection, m_depth, entry.pixmap, m_window, uint16_t(size.width()), uint16_t(size.height()));
@@ -406,6 +407,23 @@ Entry XcbRock::upload(int angle)
     return entry;
 }
 
+QImage XcbRock::turned(int angle)
+{
+    const QImage &upright = m_picture.image();
+    if (m_fine.isNull())
+        m_fine = m_picture.uprightAt(2 * m_pixelRatio);
+    QImage image(upright.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(m_pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QSizeF points = upright.deviceIndependentSize();
+    painter.translate(points.width() / 2, points.height() / 2);
+    painter.rotate(angle); // positive turns clockwise on screen
+    painter.drawImage(QRectF(QPointF(-points.width() / 2, -points.height() / 2), points), m_fine);
+    return image;
+}
+
 void XcbRock::freeEntries(const std::vector<Entry> &entries)
 {
     for (const Entry &entry : entries) {
@@ -418,6 +436,7 @@ void XcbRock::freeEntries(const std::vector<Entry> &entries)
 void XcbRock::followPicture()
 {
     freeEntries(m_cache.clear());
+    m_fine = {};
     const QSize size = m_picture.image().size();
     m_step = XcbRockPictures::degreeStep(qsizetype(size.width()) * size.height() * 4, m_cache.budget());
     applyFrame();

@@ -78,6 +78,9 @@ private:
     /// The look or the size changed: every kept picture is stale.
     void followPicture();
     XcbRockPictures::Cache::Entry upload(int angle);
+    /// The picture turned by `angle`: the finer upright copy turned and scaled down, much cheaper than
+    /// painting the rock again.
+    QImage turned(int angle);
     void freeEntries(const std::vector<XcbRockPictures::Cache::Entry> &entries);
     /// Sends what was asked: at once outside frames, with the frame's commit within one.
     void flush();
@@ -112,6 +115,7 @@ private:
     /// frame asks (sequence number; 0 when none), and when it was sent.
     unsigned int m_nextQuery = 0;
     QElapsedTimer m_nextQuerySent;
+    QImage m_fine;       ///< the upright picture at twice the pixels, made with the first turn
     QRect m_frame;       ///< in Qt's coordinates
     QRect m_nativeFrame; ///< as the window has it, in the server's pixels
     int m_angle = -1;    ///< the step shown; -1 when none
