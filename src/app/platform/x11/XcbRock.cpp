@@ -348,7 +348,11 @@ void XcbRock::destroyWindow()
 
 void XcbRock::applyFrame()
 {
-    const QScreen *screen = screenFor(QRectF(m_frame).center());
+    // The screen is asked for only when the rock leaves the one it was on: Qt's search costs.
+    const QPointF centre = QRectF(m_frame).center();
+    if (!m_screen || !m_screen->geometry().contains(centre.toPoint()))
+        m_screen = screenFor(centre);
+    const QScreen *screen = m_screen;
     const qreal ratio = screen ? screen->devicePixelRatio() : 1;
     if (ratio != m_pixelRatio) {
         m_pixelRatio = ratio;

@@ -6,6 +6,8 @@
 #include "XcbRockPictures.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QScreen>
 #include <QRect>
 
 #include <cstdint>
@@ -115,6 +117,7 @@ private:
     /// frame asks (sequence number; 0 when none), and when it was sent.
     unsigned int m_nextQuery = 0;
     QElapsedTimer m_nextQuerySent;
+    QPointer<QScreen> m_screen; ///< the screen the rock's centre is on
     QImage m_fine;       ///< the upright picture at twice the pixels, made with the first turn
     QRect m_frame;       ///< in Qt's coordinates
     QRect m_nativeFrame; ///< as the window has it, in the server's pixels
