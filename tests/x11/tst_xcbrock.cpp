@@ -175,7 +175,7 @@ private slots:
     void tellsWhereThePointerIs()
     {
         xcb_warp_pointer(m_x, XCB_NONE, m_root, 0, 0, 0, 0, 300, 200);
-        xcb_flush(m_x);
+        Reply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr));
         QCOMPARE(m_rock->position(), QPointF(300, 700)); // y up on a 900-point screen
     }
 
