@@ -41,7 +41,8 @@ QPoint toNative(QPointF point, const QScreen *screen)
 /// A point of the server's pixels in Qt's coordinates.
 QPointF fromNative(QPoint point)
 {
-    for (const QScreen *screen : QGuiApplication::screens()) {
+    const QList<QScreen *> screens = QGuiApplication::screens(); // const: iterating copies nothing
+    for (const QScreen *screen : screens) {
         const qreal ratio = screen->devicePixelRatio();
         const QPoint origin = screen->geometry().topLeft();
         if (QRect(origin, screen->geometry().size() * ratio).contains(point))
