@@ -72,7 +72,7 @@ class TestAppDelegate : public QObject {
                                      idle = made.get();
                                      return made;
                                  },
-                                 [this] { return trayAvailable; }};
+                                 [this] { return trayAvailable; }, QString()};
         delegate = std::make_unique<AppDelegate>(std::make_unique<AppState>(QString(), data), parts);
         delegate->launch();
     }

@@ -10,9 +10,12 @@
 #include "XcbRock.h"
 #endif
 
+#include <QTimerEvent>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 // While resting, a slow look at the pointer stands in for motion events where there are none, and
@@ -64,9 +67,7 @@ IdleRockController::IdleRockController(AppState *state, std::shared_ptr<const De
     : QObject(parent), m_state(state), m_desktop(std::move(desktop)),
       m_platform(platform ? std::move(*platform) : IdleRockPlatform::x11(m_desktop))
 {
-    m_frameTimer.setTimerType(Qt::PreciseTimer);
-    m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(0));
-    connect(&m_frameTimer, &QTimer::timeout, this, &IdleRockController::frameTick);
+    m_frameIntervalMs = IdleRockFollow::frameIntervalMs(0);
     connect(&m_restTimer, &QTimer::timeout, this, &IdleRockController::restTick);
     connect(m_state, &AppState::idleRockScaleChanged, this, &IdleRockController::followScale);
 }
@@ -183,7 +184,9 @@ void IdleRockController::refreshSizes(QPointF pointer)
     m_activeScreen = screen;
     m_activeScale = scale;
     m_activePanelSize = m_metrics.update(screen ? std::optional(screen->visibleFrame) : std::nullopt, scale);
-    m_frameTimer.setInterval(IdleRockFollow::frameIntervalMs(screen ? screen->refreshRate : 0));
+    const int interval = IdleRockFollow::frameIntervalMs(screen ? screen->refreshRate : 0);
+    if (interval != std::exchange(m_frameIntervalMs, interval) && m_frameTimer.isActive())
+        m_frameTimer.start(m_frameIntervalMs, Qt::PreciseTimer, this);
 }
 
 std::optional<QRectF> IdleRockController::activeVisibleFrame() const
@@ -234,7 +237,7 @@ void IdleRockController::wake()
     m_restTimer.stop();
     m_feed->setListening(false);
     if (!m_frameTimer.isActive())
-        m_frameTimer.start();
+        m_frameTimer.start(m_frameIntervalMs, Qt::PreciseTimer, this);
 }
 
 void IdleRockController::rest()
@@ -253,9 +256,17 @@ void IdleRockController::stopAll()
         m_feed->setListening(false);
 }
 
+void IdleRockController::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_frameTimer.timerId())
+        frameTick();
+    else
+        QObject::timerEvent(event);
+}
+
 void IdleRockController::frameTick()
 {
-    step(IdleRockFollow::frameTime(m_frameTimer.interval()));
+    step(IdleRockFollow::frameTime(m_frameIntervalMs));
 }
 
 void IdleRockController::restTick()
