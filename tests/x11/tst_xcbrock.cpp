@@ -170,6 +170,9 @@ private slots:
         QCOMPARE(m_rock->uploads(), 3); // 0, 10 and 11 degrees; 370 is 10 again
         QCOMPARE(m_rock->pictures().count(), 3);
         QCOMPARE(configureNotifies(), 0);
+
+        m_rock->hide(); // a rock turned off gives back the server's memory
+        QCOMPARE(m_rock->pictures().bytes(), 0);
     }
 
     void tellsWhereThePointerIs()

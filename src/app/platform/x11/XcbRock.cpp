@@ -280,6 +280,9 @@ void XcbRock::hide()
         return;
     m_shown = false;
     xcb_unmap_window(m_connection, m_window);
+    // A rock turned off gives the server its memory back; the pictures are made again when shown.
+    freeEntries(m_cache.clear());
+    m_angle = -1;
     xcb_flush(m_connection);
 }
 
@@ -375,8 +378,10 @@ void XcbRock::applyFrame()
 
 void XcbRock::applyAngle(bool force)
 {
-    if (!m_window)
-        return;
+    if (!m_window || !m_shown)
+        return; // a hidden rock keeps no pictures
+    const QSize size = m_picture.image().size();
+    m_step = XcbRockPictures::degreeStep(qsizetype(size.width()) * size.height() * 4, m_cache.budget());
     int angle = int(std::lround(m_roll->degrees() / m_step)) * m_step % 360;
     angle += angle < 0 ? 360 : 0;
     if (angle == m_angle && !force)
@@ -442,8 +447,6 @@ void XcbRock::followPicture()
 {
     freeEntries(m_cache.clear());
     m_fine = {};
-    const QSize size = m_picture.image().size();
-    m_step = XcbRockPictures::degreeStep(qsizetype(size.width()) * size.height() * 4, m_cache.budget());
     applyFrame();
     applyAngle(true);
 }

@@ -122,7 +122,7 @@ private:
     QRect m_frame;       ///< in Qt's coordinates
     QRect m_nativeFrame; ///< as the window has it, in the server's pixels
     int m_angle = -1;    ///< the step shown; -1 when none
-    int m_step = 1;      ///< degrees between kept pictures
+    int m_step = 1;      ///< degrees between kept pictures, for the picture's size
     int m_uploads = 0;
 };
 
