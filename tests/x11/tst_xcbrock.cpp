@@ -103,12 +103,7 @@ private slots:
 
     void showsThePictureAsItIsWithoutABlackRim()
     {
-        m_rock->setFrame(QRect(500, 300, 92, 92));
-        m_rock->show();
-        settle();
-        IdleRockPicture picture(m_state.get(), &m_metrics, &m_roll, [] { return 1.0; });
-        const QImage expected = picture.image().convertToFormat(QImage::Format_ARGB32);
-        const QImage shown = grab(QRect(500, 300, 92, 92));
+        const auto [expected, shown] = paintedAndShown();
         int inside = 0;
         for (int y = 0; y < expected.height(); ++y) {
             for (int x = 0; x < expected.width(); ++x) {
@@ -127,16 +122,7 @@ private slots:
     void showsTheTurnedRockAsPainted()
     {
         turnTo(90); // a quarter turn: turned the wrong way, the face would be upside down
-        m_rock->setFrame(QRect(500, 300, 92, 92));
-        m_rock->show();
-        settle();
-        IdleRockPicture painted(m_state.get(), &m_metrics, &m_roll, [] { return 1.0; });
-        const QImage expected = painted.image().convertToFormat(QImage::Format_ARGB32);
-        const QImage shown = grab(QRect(500, 300, 92, 92));
-        if (qEnvironmentVariableIsSet("KIVVO_TEST_IMAGES")) {
-            expected.save(qEnvironmentVariable("KIVVO_TEST_IMAGES") + QStringLiteral("/painted.png"));
-            shown.save(qEnvironmentVariable("KIVVO_TEST_IMAGES") + QStringLiteral("/shown.png"));
-        }
+        const auto [expected, shown] = paintedAndShown();
         int inside = 0;
         int far = 0;
         for (int y = 0; y < expected.height(); ++y) {
@@ -227,6 +213,15 @@ private:
         Reply<xcb_get_selection_owner_reply_t> owner(
             xcb_get_selection_owner_reply(m_x, xcb_get_selection_owner(m_x, atom->atom), nullptr));
         return owner && owner->owner != XCB_NONE;
+    }
+    /// The rock as painted at the roll's angle, and as the screen shows it at 500, 300.
+    std::pair<QImage, QImage> paintedAndShown()
+    {
+        m_rock->setFrame(QRect(500, 300, 92, 92));
+        m_rock->show();
+        settle();
+        IdleRockPicture painted(m_state.get(), &m_metrics, &m_roll, [] { return 1.0; });
+        return {painted.image().convertToFormat(QImage::Format_ARGB32), grab(QRect(500, 300, 92, 92))};
     }
     int shapeRectangles(xcb_window_t window, xcb_shape_kind_t kind)
     {

@@ -28,8 +28,9 @@ xcb_window_t rootOf(xcb_connection_t *connection)
     return screen ? screen->root : 0;
 }
 
-/// Selects (or clears) raw motion of every master device on the root window.
-void selectRawMotion(xcb_connection_t *connection, xcb_window_t root, bool on)
+} // namespace
+
+void selectRawMotion(xcb_connection_t *connection, uint32_t root, bool on)
 {
     struct {
         xcb_input_event_mask_t head;
@@ -38,7 +39,6 @@ void selectRawMotion(xcb_connection_t *connection, xcb_window_t root, bool on)
     xcb_input_xi_select_events(connection, root, 1, &request.head);
     xcb_flush(connection);
 }
-} // namespace
 
 PointerMotion *PointerMotion::create(QObject *parent)
 {

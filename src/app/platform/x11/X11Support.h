@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QWindow>
 
+#include <cstdint>
 #include <optional>
+
+struct xcb_connection_t;
 
 /// Tells when the pointer moves anywhere on the desktop, without polling: XInput 2 raw motion on the
 /// root window, which costs nothing while the pointer is still. Only on X11.
@@ -35,6 +38,10 @@ private:
     X11 *m_x11 = nullptr;
     bool m_listening = false;
 };
+
+/// Selects (or clears) XInput 2 raw motion of every master device on `root`, and flushes. Only in
+/// builds with XCB.
+void selectRawMotion(xcb_connection_t *connection, uint32_t root, bool on);
 
 /// Whether a compositing manager blends translucent windows on this display. False where it cannot
 /// be told: then the floating rock cuts its window to its outline, which looks right everywhere.

@@ -3,6 +3,7 @@
 #include "Desktop.h"
 #include "IdleRockRoll.h"
 #include "ScreenCoordinates.h"
+#include "X11Support.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -224,12 +225,7 @@ void XcbRock::setListening(bool listening)
         return;
     // Nothing but raw motion is ever asked for: while frames run, the socket need not wake anyone.
     m_notifier->setEnabled(listening);
-    struct {
-        xcb_input_event_mask_t head;
-        uint32_t mask;
-    } request{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, listening ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0u};
-    xcb_input_xi_select_events(m_connection, m_root, 1, &request.head);
-    xcb_flush(m_connection);
+    selectRawMotion(m_connection, m_root, listening);
 }
 
 void XcbRock::readEvents()
