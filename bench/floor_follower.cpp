@@ -458,8 +458,8 @@ private:
     void arm(int ms)
     {
         const timespec period{ms / 1000, (ms % 1000) * 1000000L};
-        const itimerspec spec{period, period};
-        timerfd_settime(m_timer, 0, &spec, nullptr);
+        const itimerspec every{period, period};
+        timerfd_settime(m_timer, 0, &every, nullptr);
     }
 
     void selectRawMotion(bool on)
