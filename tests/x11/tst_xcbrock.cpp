@@ -1,8 +1,10 @@
 #include "AppState.h"
+#include "Desktop.h"
 #include "FakeDesktop.h"
 #include "IdleRockMetrics.h"
 #include "IdleRockPicture.h"
 #include "IdleRockRoll.h"
+#include "QtScreens.h"
 #include "XcbRock.h"
 #include "XcbRockPictures.h"
 
@@ -197,7 +199,29 @@ private slots:
         QCOMPARE(XcbRockPictures::degreeStep(bytes, 16 * 1024 * 1024), step);
     }
 
+    void screensAreCopiedAgainWhenMonitorsChange()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xrandr")).isEmpty())
+            QSKIP("xrandr is not installed");
+        // The display's one output becomes two monitors side by side, as when a second is plugged in.
+        QCOMPARE(QtScreens::all().size(), size_t(1));
+        xrandr({"--setmonitor", "KIVVO-LEFT", "720/190x900/240+0+0", "screen"});
+        xrandr({"--setmonitor", "KIVVO-RIGHT", "720/190x900/240+720+0", "none"});
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::all().size(), size_t(2), 5000);
+        QCOMPARE(QtScreens::at(QPointF(1000, 100))->geometry, QRect(720, 0, 720, 900));
+        QCOMPARE(QtDesktop().screenAt(QPointF(100, 100))->frame, QRectF(0, 0, 720, 900));
+
+        xrandr({"--delmonitor", "KIVVO-RIGHT"}); // unplugged: the output's own monitor comes back
+        xrandr({"--delmonitor", "KIVVO-LEFT"});
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::all().size(), size_t(1), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::at(QPointF(1000, 100))->geometry, QRect(0, 0, 1440, 900), 5000);
+    }
+
 private:
+    void xrandr(const QStringList &arguments)
+    {
+        QCOMPARE(QProcess::execute(QStringLiteral("xrandr"), arguments), 0);
+    }
     /// Lets the rock send what it queued and waits until the server has done it (its pointer query is
     /// a round trip on its own connection, answered after everything it sent before).
     void settle()

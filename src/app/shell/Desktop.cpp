@@ -1,18 +1,16 @@
 #include "Desktop.h"
 
 #include "PointerFeed.h"
+#include "QtScreens.h"
 #include "ScreenCoordinates.h"
 
 #include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
-DesktopScreen describe(const QScreen *screen, double primaryHeight)
+DesktopScreen describe(const QtScreens::Screen &screen, double primaryHeight)
 {
-    return {screen, ScreenCoordinates::flipped(QRectF(screen->geometry()), primaryHeight),
-            ScreenCoordinates::flipped(QRectF(screen->availableGeometry()), primaryHeight),
-            screen->refreshRate()};
+    return {screen.screen, ScreenCoordinates::flipped(QRectF(screen.geometry), primaryHeight),
+            ScreenCoordinates::flipped(QRectF(screen.available), primaryHeight), screen.refreshRate};
 }
 } // namespace
 
@@ -32,19 +30,12 @@ QPointF QtDesktop::pointer() const
 std::optional<DesktopScreen> QtDesktop::screenAt(QPointF point) const
 {
     const double height = primaryHeight();
-    const QPointF qtPoint = ScreenCoordinates::flipped(point, height);
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen *screen : screens) {
-        if (QRectF(screen->geometry()).contains(qtPoint))
-            return describe(screen, height);
-    }
-    if (const QScreen *primary = QGuiApplication::primaryScreen())
-        return describe(primary, height);
-    return std::nullopt;
+    const QtScreens::Screen *screen = QtScreens::at(ScreenCoordinates::flipped(point, height));
+    return screen ? std::optional(describe(*screen, height)) : std::nullopt;
 }
 
 double QtDesktop::primaryHeight() const
 {
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    return primary ? primary->geometry().height() : 0;
+    const std::vector<QtScreens::Screen> &screens = QtScreens::all();
+    return screens.empty() ? 0 : screens.front().geometry.height();
 }

@@ -2,16 +2,17 @@
 
 #include "Desktop.h"
 #include "IdleRockRoll.h"
+#include "QtScreens.h"
 #include "ScreenCoordinates.h"
 #include "X11Support.h"
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QSocketNotifier>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
 #include <cmath>
@@ -23,31 +24,21 @@ using Entry = XcbRockPictures::Cache::Entry;
 // A pointer query sent longer ago than this (the rock rested since) is too old to follow.
 constexpr int freshQueryMs = 40;
 
-/// Qt's screen holding `point` (Qt's coordinates), else the primary one.
-QScreen *screenFor(QPointF point)
+/// A point of Qt's coordinates in the server's pixels on `screen`.
+QPoint toNative(QPointF point, const QtScreens::Screen &screen)
 {
-    QScreen *screen = QGuiApplication::screenAt(point.toPoint());
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
-
-/// A point of Qt's coordinates in the server's pixels: Qt scales each screen about its top left.
-QPoint toNative(QPointF point, const QScreen *screen)
-{
-    if (!screen)
-        return point.toPoint();
-    const QPointF origin = screen->geometry().topLeft();
-    return (origin + (point - origin) * screen->devicePixelRatio()).toPoint();
+    const QPointF origin = screen.geometry.topLeft();
+    return (origin + (point - origin) * screen.pixelRatio).toPoint();
 }
 
 /// A point of the server's pixels in Qt's coordinates.
 QPointF fromNative(QPoint point)
 {
-    const QList<QScreen *> screens = QGuiApplication::screens(); // const: iterating copies nothing
-    for (const QScreen *screen : screens) {
-        const qreal ratio = screen->devicePixelRatio();
-        const QPoint origin = screen->geometry().topLeft();
-        if (QRect(origin, screen->geometry().size() * ratio).contains(point))
-            return QPointF(origin) + QPointF(point - origin) / ratio;
+    for (const QtScreens::Screen &screen : QtScreens::all()) {
+        if (screen.native().contains(point)) {
+            const QPoint origin = screen.geometry.topLeft();
+            return QPointF(origin) + QPointF(point - origin) / screen.pixelRatio;
+        }
     }
     return point;
 }
@@ -199,7 +190,11 @@ QPointF XcbRock::queryPointer()
         cookie = xcb_query_pointer(m_connection, m_root);
     }
     m_nextQuery = 0;
-    if (xcb_query_pointer_reply_t *reply = xcb_query_pointer_reply(m_connection, cookie, nullptr)) {
+    // The answer to a query sent with the last frame is read without first waiting on the socket.
+    void *answer = nullptr;
+    if (!xcb_poll_for_reply(m_connection, cookie.sequence, &answer, nullptr) || !answer)
+        answer = xcb_query_pointer_reply(m_connection, cookie, nullptr);
+    if (auto *reply = static_cast<xcb_query_pointer_reply_t *>(answer)) {
         m_lastPointer = fromNative(QPoint(reply->root_x, reply->root_y));
         std::free(reply);
     }
@@ -350,15 +345,17 @@ void XcbRock::applyFrame()
 {
     // The screen is asked for only when the rock leaves the one it was on: Qt's search costs.
     const QPointF centre = QRectF(m_frame).center();
-    if (!m_screen || !m_screen->geometry().contains(centre.toPoint()))
-        m_screen = screenFor(centre);
-    const QScreen *screen = m_screen;
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1;
+    if (m_screenGeneration != QtScreens::generation() || !m_screen.geometry.contains(centre.toPoint())) {
+        const QtScreens::Screen *screen = QtScreens::at(centre);
+        m_screen = screen ? *screen : QtScreens::Screen{};
+        m_screenGeneration = QtScreens::generation();
+    }
+    const qreal ratio = m_screen.pixelRatio;
     if (ratio != m_pixelRatio) {
         m_pixelRatio = ratio;
         m_picture.refresh(); // redrawn for this screen's pixels
     }
-    const QRect native(toNative(m_frame.topLeft(), screen), m_picture.image().size());
+    const QRect native(toNative(m_frame.topLeft(), m_screen), m_picture.image().size());
     if (!m_window || native == m_nativeFrame)
         return;
     const uint32_t values[] = {uint32_t(native.x()), uint32_t(native.y()), uint32_t(native.width()),

@@ -3,11 +3,10 @@
 #include "IdleRockPicture.h"
 #include "PointerFeed.h"
 #include "RockSurface.h"
+#include "QtScreens.h"
 #include "XcbRockPictures.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
-#include <QScreen>
 #include <QRect>
 
 #include <cstdint>
@@ -117,7 +116,8 @@ private:
     /// frame asks (sequence number; 0 when none), and when it was sent.
     unsigned int m_nextQuery = 0;
     QElapsedTimer m_nextQuerySent;
-    QPointer<QScreen> m_screen; ///< the screen the rock's centre is on
+    QtScreens::Screen m_screen; ///< the screen the rock's centre is on, as last copied
+    int m_screenGeneration = -1; ///< of the screens' copy `m_screen` came from
     QImage m_fine;       ///< the upright picture at twice the pixels, made with the first turn
     QRect m_frame;       ///< in Qt's coordinates
     QRect m_nativeFrame; ///< as the window has it, in the server's pixels

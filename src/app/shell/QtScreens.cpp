@@ -1,0 +1,91 @@
+#include "QtScreens.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+namespace QtScreens {
+
+namespace {
+struct Copy {
+    QPointer<QObject> appWatch;    ///< lives as long as the application; null before one
+    QPointer<QObject> screenWatch; ///< holds the connections to the screens of this copy
+    bool stale = true;
+    int generation = 0;
+    std::vector<Screen> screens;
+};
+
+Copy &copy()
+{
+    static Copy instance;
+    return instance;
+}
+
+void watchScreen(Copy &c, const QScreen *screen)
+{
+    const auto stale = [&c] { c.stale = true; };
+    QObject::connect(screen, &QScreen::geometryChanged, c.screenWatch, stale);
+    QObject::connect(screen, &QScreen::availableGeometryChanged, c.screenWatch, stale);
+    QObject::connect(screen, &QScreen::refreshRateChanged, c.screenWatch, stale);
+    QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, c.screenWatch, stale); // the ratio follows
+    QObject::connect(screen, &QScreen::physicalDotsPerInchChanged, c.screenWatch, stale);
+}
+
+void watchApplication(Copy &c)
+{
+    c.appWatch = new QObject(qApp);
+    const auto stale = [&c] { c.stale = true; };
+    QObject::connect(qApp, &QGuiApplication::screenAdded, c.appWatch, stale);
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, c.appWatch, stale);
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, c.appWatch, stale);
+    c.stale = true;
+}
+
+void renew(Copy &c)
+{
+    delete c.screenWatch;
+    c.screenWatch = new QObject(c.appWatch);
+    c.screens.clear();
+    const QList<QScreen *> screens = QGuiApplication::screens(); // the primary first
+    for (const QScreen *screen : screens) {
+        watchScreen(c, screen);
+        c.screens.push_back({screen, screen->geometry(), screen->availableGeometry(), screen->devicePixelRatio(),
+                             screen->refreshRate()});
+    }
+    c.stale = false;
+    ++c.generation;
+}
+} // namespace
+
+const std::vector<Screen> &all()
+{
+    Copy &c = copy();
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        c.screens.clear();
+        c.stale = true;
+        return c.screens;
+    }
+    if (!c.appWatch)
+        watchApplication(c);
+    if (c.stale)
+        renew(c);
+    return c.screens;
+}
+
+const Screen *at(QPointF point)
+{
+    const std::vector<Screen> &screens = all();
+    for (const Screen &screen : screens) {
+        if (QRectF(screen.geometry).contains(point))
+            return &screen;
+    }
+    return screens.empty() ? nullptr : &screens.front();
+}
+
+int generation()
+{
+    all();
+    return copy().generation;
+}
+
+} // namespace QtScreens
