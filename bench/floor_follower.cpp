@@ -12,10 +12,20 @@
 // motion, with a look at the pointer once a second for warps.
 //
 // Usage: floor_follower [--scale S]   (on $DISPLAY; S is the device pixel ratio, as QT_SCALE_FACTOR)
+//
+// Built as qt_floor_follower (FLOOR_WITH_QT), the same follower wakes through Qt's event loop (a
+// QBasicTimer and a QSocketNotifier under a QApplication) instead of its own poll: what Qt's loop
+// alone costs, between the floor and Kivvo.
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
+
+#ifdef FLOOR_WITH_QT
+#include <QApplication>
+#include <QBasicTimer>
+#include <QSocketNotifier>
+#endif
 
 #include <poll.h>
 #include <sys/timerfd.h>
@@ -369,6 +379,16 @@ public:
         m_window->turnTo(0, m_rules.rock * m_scale);
         m_window->show(pixel(m_rules.current.x), pixel(m_rules.current.y));
         wake();
+#ifdef FLOOR_WITH_QT
+        QSocketNotifier events(xcb_get_file_descriptor(m_c), QSocketNotifier::Read);
+        QObject::connect(&events, &QSocketNotifier::activated, [this] {
+            if (!m_running)
+                drainEvents();
+        });
+        m_events = &events;
+        arm(frameMs);
+        return QCoreApplication::exec();
+#else
         pollfd fds[] = {{m_timer, POLLIN, 0}, {xcb_get_file_descriptor(m_c), POLLIN, 0}};
         while (!xcb_connection_has_error(m_c)) {
             // While frames run the connection is not watched: nothing comes back but the replies
@@ -383,6 +403,7 @@ public:
                 drainEvents();
         }
         return 1;
+#endif
     }
 
 private:
@@ -455,12 +476,32 @@ private:
         arm(1000);
     }
 
+#ifdef FLOOR_WITH_QT
+    /// Qt's timer calls the same step as the timer descriptor's wake.
+    struct Ticker : QObject {
+        Floor *floor = nullptr;
+        QBasicTimer timer;
+        void timerEvent(QTimerEvent *) override { floor->m_running ? floor->frame() : floor->look(); }
+    };
+
+    void arm(int ms)
+    {
+        if (m_events)
+            m_events->setEnabled(!m_running);
+        m_ticker.floor = this;
+        m_ticker.timer.start(ms, Qt::PreciseTimer, &m_ticker);
+    }
+
+    Ticker m_ticker;
+    QSocketNotifier *m_events = nullptr; ///< made when the loop starts
+#else
     void arm(int ms)
     {
         const timespec period{ms / 1000, (ms % 1000) * 1000000L};
         const itimerspec every{period, period};
         timerfd_settime(m_timer, 0, &every, nullptr);
     }
+#endif
 
     void selectRawMotion(bool on)
     {
@@ -492,6 +533,9 @@ private:
 
 int main(int argc, char **argv)
 {
+#ifdef FLOOR_WITH_QT
+    QApplication application(argc, argv); // as Kivvo's: the same event loop and dispatch
+#endif
     double scale = 1;
     if (argc == 3 && std::strcmp(argv[1], "--scale") == 0)
         scale = std::atof(argv[2]);
