@@ -60,13 +60,12 @@ void renew(Copy &c)
 const std::vector<Screen> &all()
 {
     Copy &c = copy();
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+    if (!c.appWatch) { // none yet, or the application it watched has ended
         c.screens.clear();
-        c.stale = true;
-        return c.screens;
-    }
-    if (!c.appWatch)
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+            return c.screens;
         watchApplication(c);
+    }
     if (c.stale)
         renew(c);
     return c.screens;
