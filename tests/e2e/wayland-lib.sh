@@ -330,7 +330,8 @@ panel_at_icon() {
 item_registered() {
     local items name
     items="$(watcher RegisteredStatusNotifierItems)"
-    for name in $(grep -oE "'[^'/]+" <<<"$items" | tr -d "'"); do
+    # Plasma lists "name/path", the AppIndicator extension "name@path".
+    for name in $(grep -oE "'[^'/@]+" <<<"$items" | tr -d "'"); do
         in_session gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
             -m org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
             grep -qE "\(uint32 $kivvo_pid,\)" && return 0

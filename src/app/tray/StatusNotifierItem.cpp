@@ -178,7 +178,10 @@ void StatusNotifierItem::registerWithWatcher()
     QDBusMessage call =
         QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), u"/StatusNotifierWatcher"_s,
                                        u"org.kde.StatusNotifierWatcher"_s, u"RegisterStatusNotifierItem"_s);
-    call << m_service;
+    // Told by the connection's own name, not the conventional one: the AppIndicator extension watches
+    // a conventional name a second time, and that watch's first report races its own setup and drops
+    // the item about one start in three. A connection's name needs no such watch.
+    call << m_bus.baseService();
     m_bus.asyncCall(call);
 }
 

@@ -62,7 +62,8 @@ public:
 
     /// Whether a watcher is on the bus (a connected one) now.
     static bool hasWatcher(const QDBusConnection &bus);
-    /// The bus name hosts know the item by; empty while it is not on the bus.
+    /// The item's conventional bus name, for tools; empty while it is not on the bus. Hosts are told
+    /// the connection's own name.
     QString serviceName() const { return m_service; }
     /// The icon's pixels at each size offered.
     const NotifierPixmaps &pixmaps() const { return m_pixmaps; }
