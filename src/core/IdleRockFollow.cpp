@@ -69,6 +69,16 @@ QPointF originNear(QPointF pointer, QSizeF size, std::optional<QRectF> visibleFr
     return {ox, oy};
 }
 
+QPointF resizedAway(QPointF origin, QSizeF from, QSizeF to, QPointF pointer)
+{
+    const QPointF centre = origin + QPointF(from.width(), from.height()) / 2;
+    const QSizeF growth = to - from;
+    // The origin is the bottom-left corner: it moves only to keep the right or the top edge.
+    const double x = pointer.x() > centre.x() ? origin.x() - growth.width() : origin.x();
+    const double y = pointer.y() > centre.y() ? origin.y() - growth.height() : origin.y();
+    return {x, y};
+}
+
 QPointF advanced(QPointF current, QPointF target, double dt)
 {
     const double k = 1.0 - std::exp(-dt / followResponse);

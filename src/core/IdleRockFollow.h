@@ -38,6 +38,10 @@ bool lockedAfter(bool locked, const QRectF &frame, QPointF pointer);
 /// wins where the frame is too small). Unclamped without a screen.
 QPointF originNear(QPointF pointer, QSizeF size, std::optional<QRectF> visibleFrame);
 
+/// The origin of a window at `origin` that changes from `from` to `to` in size, grown or shrunk away
+/// from the pointer: the edges facing it stay, so a larger rock never reaches the pointer by growing.
+QPointF resizedAway(QPointF origin, QSizeF from, QSizeF to, QPointF pointer);
+
 /// One frame of dt seconds of the approach: covers 1 - e^(-dt / 0.13) of the remaining way, the same
 /// speed whatever the frame rate.
 QPointF advanced(QPointF current, QPointF target, double dt);

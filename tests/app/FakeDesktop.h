@@ -17,7 +17,7 @@ public:
     std::optional<DesktopScreen> screenAt(QPointF point) const override
     {
         for (const DesktopScreen &screen : screens) {
-            if (screen.frame.contains(point))
+            if (screen.holds(point))
                 return screen;
         }
         if (screens.isEmpty())

@@ -11,6 +11,8 @@
 
 #include <cmath>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 constexpr double frame = 1.0 / 60;
 // The laptop screen: 1440 x 900 with a 25-point bar at the top; scale 1 gives an 88-point window.
@@ -190,6 +192,69 @@ private slots:
         QCOMPARE(rock->metrics().baseSide(), 124.0); // a tenth of 1400, capped
         QCOMPARE(rock->activePanelSize(), QSizeF(125, 125));
         QCOMPARE(rock->frameIntervalMs(), 8); // 144 Hz is capped at 120
+    }
+
+    void theSeamsColumnBelongsToTheNextScreen_data()
+    {
+        QTest::addColumn<QPointF>("pointer");
+        QTest::addColumn<double>("side");
+        QTest::newRow("the laptop's last column") << QPointF(1439.5, 500) << 88.0;
+        QTest::newRow("the wide screen's first column") << QPointF(1440, 500) << 125.0;
+        QTest::newRow("above the laptop, on the wide screen") << QPointF(1440, 1200) << 125.0;
+    }
+    void theSeamsColumnBelongsToTheNextScreen()
+    {
+        QFETCH(QPointF, pointer);
+        QFETCH(double, side);
+        desktop->screens = {laptop, wide};
+        rock->showRock(pointer);
+        QCOMPARE(rock->activePanelSize().width(), side);
+    }
+
+    void crossingASeamSlowlyKeepsFollowing()
+    {
+        // From the laptop onto the larger screen, 2 points a frame: the rock grows from 88 to 125 on
+        // the way and must never stop by growing into the pointer.
+        desktop->screens = {laptop, wide};
+        desktop->pointerAt = {1300, 600};
+        rock->showRock(desktop->pointerAt);
+        for (int i = 0; i < 200; ++i) {
+            desktop->pointerAt.rx() += 2;
+            rock->step(frame);
+            QVERIFY2(!rock->isInteractionLocked(), qPrintable(u"locked at x = %1"_s.arg(desktop->pointerAt.x())));
+        }
+        QCOMPARE(rock->activePanelSize(), QSizeF(125, 125));
+        for (int i = 0; i < 120; ++i)
+            rock->step(frame);
+        QVERIFY(std::abs(rock->windowFrame().left() - (1700 + 0.17 * 125)) <= 1);
+    }
+
+    void aPointerWaveringOnTheSeamChangesTheSizeOnce()
+    {
+        desktop->screens = {laptop, wide};
+        desktop->pointerAt = {1430, 600};
+        rock->showRock(desktop->pointerAt);
+        QSignalSpy sizes(&rock->metrics(), &IdleRockMetrics::panelSizeChanged);
+        for (int i = 0; i < 60; ++i) {
+            desktop->pointerAt.setX(i % 2 ? 1436 : 1446);
+            rock->step(frame);
+        }
+        QCOMPARE(sizes.count(), 0);
+        desktop->pointerAt.setX(1470); // well past the seam
+        rock->step(frame);
+        QCOMPARE(sizes.count(), 1);
+        QCOMPARE(rock->activePanelSize(), QSizeF(125, 125));
+    }
+
+    void aScreensNewAreaIsUsedAtOnce()
+    {
+        desktop->pointerAt = {990, 500};
+        rock->showRock(desktop->pointerAt);
+        QVERIFY(rock->targetOrigin().x() > 990);
+        // The same screen, its usable area now ending at 1000 (a dock on the right).
+        desktop->screens = {{laptop.id, laptop.frame, QRectF(0, 0, 1000, 875), 60}};
+        rock->step(frame);
+        QVERIFY(rock->targetOrigin().x() + 88 <= 990);
     }
 
     void withoutScreensNothingIsClamped()

@@ -210,6 +210,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QtScreens::all().size(), size_t(2), 5000);
         QCOMPARE(QtScreens::at(QPointF(1000, 100))->geometry, QRect(720, 0, 720, 900));
         QCOMPARE(QtDesktop().screenAt(QPointF(100, 100))->frame, QRectF(0, 0, 720, 900));
+        // The seam's column is the right monitor's first, not the left one's last.
+        QCOMPARE(QtScreens::at(QPointF(720, 100))->geometry, QRect(720, 0, 720, 900));
+        QCOMPARE(QtScreens::at(QPointF(719.5, 100))->geometry, QRect(0, 0, 720, 900));
+        QCOMPARE(QtDesktop().screenAt(QPointF(720, 800))->frame, QRectF(720, 0, 720, 900));
 
         xrandr({"--delmonitor", "KIVVO-RIGHT"}); // unplugged: the output's own monitor comes back
         xrandr({"--delmonitor", "KIVVO-LEFT"});

@@ -173,17 +173,32 @@ void IdleRockController::step(double dt)
         rest();
 }
 
+std::optional<DesktopScreen> IdleRockController::screenFor(QPointF pointer) const
+{
+    std::optional<DesktopScreen> screen = m_desktop->screenAt(pointer);
+    // A pointer that has just crossed a seam keeps the screen it came from for a few points more, so
+    // a hand wavering on the seam does not flip the rock's size back and forth. A pointer inside the
+    // old frame that finds another screen there means that screen is gone.
+    constexpr double seamSlack = 16;
+    if (screen && m_activeScreen && screen->id != m_activeScreen->id && !m_activeScreen->holds(pointer) &&
+        m_activeScreen->frame.adjusted(-seamSlack, -seamSlack, seamSlack, seamSlack).contains(pointer))
+        return m_activeScreen;
+    return screen;
+}
+
 void IdleRockController::refreshSizes(QPointF pointer)
 {
-    const std::optional<DesktopScreen> screen = m_desktop->screenAt(pointer);
+    const std::optional<DesktopScreen> screen = screenFor(pointer);
     const double scale = m_state->idleRockScale();
-    const void *id = screen ? screen->id : nullptr;
-    const void *activeId = m_activeScreen ? m_activeScreen->id : nullptr;
-    if (id == activeId && scale == m_activeScale)
+    // Compared whole, so that a screen whose size or usable area changed is measured again.
+    if (screen == m_activeScreen && scale == m_activeScale)
         return;
     m_activeScreen = screen;
     m_activeScale = scale;
+    const QSizeF before = m_activePanelSize;
     m_activePanelSize = m_metrics.update(screen ? std::optional(screen->visibleFrame) : std::nullopt, scale);
+    if (m_hasOrigin)
+        m_currentOrigin = IdleRockFollow::resizedAway(m_currentOrigin, before, m_activePanelSize, pointer);
     const int interval = IdleRockFollow::frameIntervalMs(screen ? screen->refreshRate : 0);
     if (interval != std::exchange(m_frameIntervalMs, interval) && m_frameTimer.isActive())
         m_frameTimer.start(m_frameIntervalMs, Qt::PreciseTimer, this);

@@ -96,7 +96,11 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    /// Recomputes the sizes when the pointer's screen or the size setting changed since last time.
+    /// The screen the rock is measured for: the pointer's, or the last one while the pointer is just
+    /// past its edge.
+    std::optional<DesktopScreen> screenFor(QPointF pointer) const;
+    /// Recomputes the sizes when the pointer's screen, that screen's frames or the size setting
+    /// changed since last time; the rock grows or shrinks away from the pointer.
     void refreshSizes(QPointF pointer);
     /// Moves the window when its whole-point frame changes.
     void advanceOrigin(double dt);

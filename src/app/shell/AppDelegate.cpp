@@ -211,7 +211,7 @@ void AppDelegate::followClick(std::optional<QPointF> at)
     if (at) {
         click.hostPoint = ScreenCoordinates::flipped(*at, desktop.primaryHeight());
         const std::optional<DesktopScreen> screen = desktop.screenAt(*click.hostPoint);
-        click.hostPointOnScreen = screen && screen->frame.contains(*click.hostPoint);
+        click.hostPointOnScreen = screen && screen->holds(*click.hostPoint);
     }
     if (desktop.knowsPointer())
         click.pointer = desktop.pointer();

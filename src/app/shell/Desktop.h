@@ -12,6 +12,16 @@ struct DesktopScreen {
     QRectF frame;             ///< the whole screen
     QRectF visibleFrame;      ///< less panels, docks and trays
     double refreshRate = 0;   ///< as reported; 0 when unknown
+
+    /// Whether `point` is on this screen. A screen holds its left edge but not its right, and (y up)
+    /// its top but not its bottom, so that the column and the row at a seam belong to one screen.
+    bool holds(QPointF point) const
+    {
+        return point.x() >= frame.left() && point.x() < frame.left() + frame.width() &&
+               point.y() > frame.top() && point.y() <= frame.top() + frame.height();
+    }
+    /// The same screen with the same frames and rate.
+    bool operator==(const DesktopScreen &) const = default;
 };
 
 /// The pointer and the screens, in desktop coordinates with y growing upwards. The real one asks Qt;
@@ -24,7 +34,8 @@ public:
     /// Whether `pointer()` is where the pointer really is (a display server may only know it over its
     /// own windows).
     virtual bool knowsPointer() const { return true; }
-    /// The first screen whose frame holds the point, else the primary screen; none without screens.
+    /// The first screen that holds the point (`DesktopScreen::holds`), else the primary screen; none
+    /// without screens.
     virtual std::optional<DesktopScreen> screenAt(QPointF point) const = 0;
     /// The primary screen's height: the one constant that converts to and from Qt's coordinates.
     virtual double primaryHeight() const = 0;

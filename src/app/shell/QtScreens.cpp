@@ -75,7 +75,10 @@ const Screen *at(QPointF point)
 {
     const std::vector<Screen> &screens = all();
     for (const Screen &screen : screens) {
-        if (QRectF(screen.geometry).contains(point))
+        // Half-open, as a screen's pixels are: the first column past a seam is the next screen's.
+        const QRect &g = screen.geometry;
+        if (point.x() >= g.left() && point.x() < g.left() + g.width() && point.y() >= g.top() &&
+            point.y() < g.top() + g.height())
             return &screen;
     }
     return screens.empty() ? nullptr : &screens.front();

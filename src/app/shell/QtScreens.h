@@ -24,7 +24,8 @@ struct Screen {
 
 /// Every screen in Qt's order, the primary first; empty without an application or screens.
 const std::vector<Screen> &all();
-/// The first screen holding `point` (Qt's coordinates), else the primary; null without screens.
+/// The first screen holding `point` (Qt's coordinates; left and top edges in, right and bottom out),
+/// else the primary; null without screens.
 /// Valid until the next change Qt reports.
 const Screen *at(QPointF point);
 /// Counts the copies made: a different number means the screens may have changed.
