@@ -18,6 +18,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -221,7 +222,49 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QtScreens::at(QPointF(1000, 100))->geometry, QRect(0, 0, 1440, 900), 5000);
     }
 
+    void aBarOnOneMonitorLeavesTheOtherWhole()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xrandr")).isEmpty())
+            QSKIP("xrandr is not installed");
+        xrandr({"--setmonitor", "KIVVO-LEFT", "720/190x900/240+0+0", "screen"});
+        xrandr({"--setmonitor", "KIVVO-RIGHT", "720/190x900/240+720+0", "none"});
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::all().size(), size_t(2), 5000);
+        // The test plays the window manager: a 200-row bar on the left monitor, and one work area for
+        // the whole desktop, as window managers publish it.
+        const xcb_window_t dock = xcb_generate_id(m_x);
+        xcb_create_window(m_x, XCB_COPY_FROM_PARENT, dock, m_root, 0, 0, 720, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        const uint32_t strut[12] = {0, 0, 200, 0, 0, 0, 0, 0, 0, 719, 0, 0};
+        setCardinals(dock, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, strut, 12);
+        setCardinals(m_root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, &dock, 1);
+        const uint32_t workArea[4] = {0, 200, 1440, 700};
+        setCardinals(m_root, "_NET_WORKAREA", XCB_ATOM_CARDINAL, workArea, 4);
+
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::at(QPointF(100, 300))->available, QRect(0, 200, 720, 700), 5000);
+        QCOMPARE(QtScreens::at(QPointF(1000, 300))->available, QRect(720, 0, 720, 900));
+        QCOMPARE(QtDesktop().screenAt(QPointF(1000, 300))->visibleFrame, QRectF(720, 0, 720, 900));
+
+        xcb_delete_property(m_x, m_root, atom("_NET_CLIENT_LIST"));
+        xcb_delete_property(m_x, m_root, atom("_NET_WORKAREA"));
+        xcb_destroy_window(m_x, dock);
+        xcb_flush(m_x);
+        xrandr({"--delmonitor", "KIVVO-RIGHT"});
+        xrandr({"--delmonitor", "KIVVO-LEFT"});
+        QTRY_COMPARE_WITH_TIMEOUT(QtScreens::all().size(), size_t(1), 5000);
+    }
+
 private:
+    xcb_atom_t atom(const char *name)
+    {
+        Reply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(m_x, xcb_intern_atom(m_x, 0, uint16_t(std::strlen(name)), name), nullptr));
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    void setCardinals(xcb_window_t window, const char *name, xcb_atom_t type, const void *values, uint32_t count)
+    {
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32, count, values);
+        xcb_flush(m_x);
+    }
     void xrandr(const QStringList &arguments)
     {
         QCOMPARE(QProcess::execute(QStringLiteral("xrandr"), arguments), 0);

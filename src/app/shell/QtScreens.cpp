@@ -1,5 +1,8 @@
 #include "QtScreens.h"
 
+#include "WorkAreas.h"
+#include "X11Support.h"
+
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -41,6 +44,32 @@ void watchApplication(Copy &c)
     c.stale = true;
 }
 
+/// A rectangle of the display's pixels on `screen` in Qt's coordinates.
+QRect logical(const QRect &native, const Screen &screen)
+{
+    const QPointF origin = screen.geometry.topLeft();
+    const QPointF topLeft = origin + (QPointF(native.topLeft()) - origin) / screen.pixelRatio;
+    return QRectF(topLeft, QSizeF(native.size()) / screen.pixelRatio).toRect();
+}
+
+/// X11 window managers publish one work area for all monitors, so a bar on one shrinks the others:
+/// where the docks' own reservations account for it, each monitor loses only what lies on it.
+void useDockReservations(std::vector<Screen> &screens)
+{
+    if (screens.size() < 2 || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const std::optional<DockReservations> docks = dockReservations();
+    if (!docks)
+        return;
+    QList<QRect> monitors;
+    for (const Screen &screen : screens)
+        monitors.append(screen.native());
+    const std::optional<QList<QRect>> areas =
+        WorkAreas::monitorAreas(monitors, docks->struts, docks->desktop, docks->workArea);
+    for (size_t i = 0; areas && i < screens.size(); ++i)
+        screens[i].available = logical(areas->at(qsizetype(i)), screens[i]);
+}
+
 void renew(Copy &c)
 {
     delete c.screenWatch;
@@ -52,6 +81,7 @@ void renew(Copy &c)
         c.screens.push_back({screen, screen->geometry(), screen->availableGeometry(), screen->devicePixelRatio(),
                              screen->refreshRate()});
     }
+    useDockReservations(c.screens);
     c.stale = false;
     ++c.generation;
 }

@@ -147,6 +147,75 @@ std::optional<PanelSight::WindowPlace> windowPlace(WId window)
     return place;
 }
 
+namespace {
+/// A window's CARDINAL list property, at most `count` values; empty where it has none.
+QList<qint64> cardinals(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
+    QList<qint64> values;
+    if (reply && reply->format == 32) {
+        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
+            values.append(data[i]);
+    }
+    std::free(reply);
+    return values;
+}
+
+xcb_get_property_cookie_t askList(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+                                  xcb_atom_t type, uint32_t count)
+{
+    return xcb_get_property(connection, 0, window, property, type, 0, count);
+}
+
+/// The struts of `clients`, asked all at once and then read: one wait for the lot.
+QList<WorkAreas::Strut> strutsOf(xcb_connection_t *connection, const QList<qint64> &clients, QSize desktop)
+{
+    const xcb_atom_t partial = atomNamed(connection, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t plain = atomNamed(connection, "_NET_WM_STRUT");
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    for (qint64 client : clients)
+        cookies.push_back({askList(connection, xcb_window_t(client), partial, XCB_ATOM_CARDINAL, 12),
+                           askList(connection, xcb_window_t(client), plain, XCB_ATOM_CARDINAL, 4)});
+    QList<WorkAreas::Strut> struts;
+    for (const auto &[partialCookie, plainCookie] : cookies) {
+        const QList<qint64> full = cardinals(connection, partialCookie);
+        const QList<qint64> old = cardinals(connection, plainCookie);
+        if (full.size() == 12) {
+            WorkAreas::Strut strut;
+            std::copy(full.begin(), full.end(), strut.begin());
+            struts.append(strut);
+        } else if (old.size() == 4) {
+            struts.append(WorkAreas::fullLengthStrut(old[0], old[1], old[2], old[3], desktop));
+        }
+    }
+    return struts;
+}
+} // namespace
+
+std::optional<DockReservations> dockReservations()
+{
+    xcb_connection_t *connection = applicationConnection();
+    const xcb_screen_t *screen = connection ? xcb_setup_roots_iterator(xcb_get_setup(connection)).data : nullptr;
+    const xcb_atom_t workAreaAtom = screen ? atomNamed(connection, "_NET_WORKAREA") : xcb_atom_t(XCB_ATOM_NONE);
+    const xcb_atom_t clientsAtom = screen ? atomNamed(connection, "_NET_CLIENT_LIST") : xcb_atom_t(XCB_ATOM_NONE);
+    if (workAreaAtom == XCB_ATOM_NONE || clientsAtom == XCB_ATOM_NONE)
+        return std::nullopt;
+    const QList<qint64> areas = cardinals(connection, askList(connection, screen->root, workAreaAtom,
+                                                              XCB_ATOM_CARDINAL, 4 * 64));
+    const qsizetype workspace = cardinal(connection, screen->root, "_NET_CURRENT_DESKTOP").value_or(0);
+    const QList<qint64> clients =
+        cardinals(connection, askList(connection, screen->root, clientsAtom, XCB_ATOM_WINDOW, 4096));
+    if (areas.size() < 4 * (workspace + 1) || clients.isEmpty())
+        return std::nullopt;
+    const qint64 *area = areas.constData() + 4 * workspace;
+    DockReservations reservations;
+    reservations.desktop = QSize(screen->width_in_pixels, screen->height_in_pixels);
+    reservations.workArea = QRect(int(area[0]), int(area[1]), int(area[2]), int(area[3]));
+    reservations.struts = strutsOf(connection, clients, reservations.desktop);
+    return reservations;
+}
+
 bool hasCompositor()
 {
     xcb_connection_t *connection = applicationConnection();
@@ -172,6 +241,11 @@ bool hasCompositor()
 #else
 
 struct PointerMotion::X11 {};
+
+std::optional<DockReservations> dockReservations()
+{
+    return std::nullopt;
+}
 
 PointerMotion *PointerMotion::create(QObject *)
 {

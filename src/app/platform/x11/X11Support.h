@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PanelSight.h"
+#include "WorkAreas.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
@@ -55,3 +56,14 @@ std::optional<PanelSight::WindowPlace> windowPlace(WId window);
 /// the Motif hints for those buttons and drop them only for toolbars, so the toolbar type is named
 /// first, before the utility type Qt gives. Call before the window is mapped; nothing off X11.
 void offerNoMinimise(WId window);
+
+/// What the window manager reserved for docks: their struts, the desktop's size and the one work
+/// area it publishes (of the workspace on show), all in the display's pixels.
+struct DockReservations {
+    QList<WorkAreas::Strut> struts;
+    QSize desktop;
+    QRect workArea;
+};
+/// The reservations on Qt's display; nothing off X11 or where the window manager publishes no work
+/// area or no client list.
+std::optional<DockReservations> dockReservations();
