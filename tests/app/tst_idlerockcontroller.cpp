@@ -229,6 +229,23 @@ private slots:
         QVERIFY(std::abs(rock->windowFrame().left() - (1700 + 0.17 * 125)) <= 1);
     }
 
+    void theRockCrossesAGapBetweenScalesAtOnce()
+    {
+        // A laptop at scale 2 shows 720 x 450 points; the monitor beside it starts at 1440 points.
+        const DesktopScreen halfLaptop{screenId(0), QRectF(0, 450, 720, 450), QRectF(0, 450, 720, 425), 60};
+        desktop->screens = {halfLaptop, wide};
+        desktop->pointerAt = {600, 700};
+        rock->showRock(desktop->pointerAt);
+        desktop->pointerAt = {1500, 700};
+        for (int i = 0; i < 30; ++i) {
+            rock->step(frame);
+            const QPointF centre = rock->windowFrame().center();
+            QVERIFY2(halfLaptop.holds(centre) || wide.holds(centre),
+                     qPrintable(u"frame %1: the rock at %2, %3 is on no screen"_s.arg(i).arg(centre.x()).arg(centre.y())));
+        }
+        QVERIFY(wide.holds(rock->windowFrame().center()));
+    }
+
     void aPointerWaveringOnTheSeamChangesTheSizeOnce()
     {
         desktop->screens = {laptop, wide};

@@ -214,7 +214,14 @@ void IdleRockController::advanceOrigin(double dt)
     if (!m_hasOrigin)
         return;
     m_currentOrigin = IdleRockFollow::advanced(m_currentOrigin, m_targetOrigin, dt);
-    const QRect next = IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize);
+    QRect next = IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize);
+    // Monitors of different scales leave gaps in the desktop's points that no screen shows: the rock
+    // crosses them at once instead of gliding where no monitor can draw it right.
+    const std::optional<DesktopScreen> under = m_desktop->screenAt(QRectF(next).center());
+    if (under && !under->holds(QRectF(next).center())) {
+        m_currentOrigin = m_targetOrigin;
+        next = IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize);
+    }
     if (next != m_windowFrame)
         setWindowFrame(next);
 }
