@@ -120,4 +120,16 @@ int generation()
     return copy().generation;
 }
 
+QRectF fromNative(const QRect &native)
+{
+    for (const Screen &screen : all()) {
+        if (screen.native().contains(native.center())) {
+            const QPointF origin = screen.geometry.topLeft();
+            return {origin + (QPointF(native.topLeft()) - origin) / screen.pixelRatio,
+                    QSizeF(native.size()) / screen.pixelRatio};
+        }
+    }
+    return native;
+}
+
 } // namespace QtScreens

@@ -2,6 +2,7 @@
 
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
 
 #include <vector>
 
@@ -30,5 +31,9 @@ const std::vector<Screen> &all();
 const Screen *at(QPointF point);
 /// Counts the copies made: a different number means the screens may have changed.
 int generation();
+/// A rectangle of the display's pixels in Qt's coordinates, scaled by the screen that holds its
+/// centre (as it is now, whatever screen Qt last gave the window it belongs to); as it is where no
+/// screen holds it.
+QRectF fromNative(const QRect &native);
 
 } // namespace QtScreens

@@ -1,8 +1,12 @@
 #include "StatusItem.h"
 
+#include "QtScreens.h"
 #include "RockAsset.h"
+#include "X11Support.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QWidget>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
@@ -38,6 +42,16 @@ void TrayStatusItem::setAppearance(const RockAppearance &appearance)
 
 QRectF TrayStatusItem::geometry() const
 {
+    // On X11 Qt scales the icon's rectangle by the screen it last gave the icon's window; a tray that
+    // moved to a monitor of another scale does not tell it. The window's own pixels, scaled by the
+    // screen they are on now, are right from the first click.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *window : windows) {
+        if (!window->inherits("QSystemTrayIconSys") || !window->testAttribute(Qt::WA_WState_Created))
+            continue;
+        if (const std::optional<QRect> native = nativeFrame(window->winId()))
+            return QtScreens::fromNative(*native);
+    }
     return m_icon->geometry();
 }
 

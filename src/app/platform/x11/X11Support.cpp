@@ -216,6 +216,24 @@ std::optional<DockReservations> dockReservations()
     return reservations;
 }
 
+std::optional<QRect> nativeFrame(WId window)
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection || !window)
+        return std::nullopt;
+    const auto id = xcb_window_t(window);
+    auto geometryCookie = xcb_get_geometry(connection, id);
+    auto placeCookie = xcb_translate_coordinates(connection, id, rootOf(connection), 0, 0);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(connection, geometryCookie, nullptr);
+    xcb_translate_coordinates_reply_t *place = xcb_translate_coordinates_reply(connection, placeCookie, nullptr);
+    std::optional<QRect> frame;
+    if (geometry && place)
+        frame = QRect(place->dst_x, place->dst_y, geometry->width, geometry->height);
+    std::free(geometry);
+    std::free(place);
+    return frame;
+}
+
 bool hasCompositor()
 {
     xcb_connection_t *connection = applicationConnection();
@@ -243,6 +261,11 @@ bool hasCompositor()
 struct PointerMotion::X11 {};
 
 std::optional<DockReservations> dockReservations()
+{
+    return std::nullopt;
+}
+
+std::optional<QRect> nativeFrame(WId)
 {
     return std::nullopt;
 }

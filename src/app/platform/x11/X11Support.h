@@ -57,6 +57,9 @@ std::optional<PanelSight::WindowPlace> windowPlace(WId window);
 /// first, before the utility type Qt gives. Call before the window is mapped; nothing off X11.
 void offerNoMinimise(WId window);
 
+/// A window's rectangle on the display, in its pixels; nothing off X11 or when it cannot be told.
+std::optional<QRect> nativeFrame(WId window);
+
 /// What the window manager reserved for docks: their struts, the desktop's size and the one work
 /// area it publishes (of the workspace on show), all in the display's pixels.
 struct DockReservations {

@@ -31,18 +31,6 @@ QPoint toNative(QPointF point, const QtScreens::Screen &screen)
     return (origin + (point - origin) * screen.pixelRatio).toPoint();
 }
 
-/// A point of the server's pixels in Qt's coordinates.
-QPointF fromNative(QPoint point)
-{
-    for (const QtScreens::Screen &screen : QtScreens::all()) {
-        if (screen.native().contains(point)) {
-            const QPoint origin = screen.geometry.topLeft();
-            return QPointF(origin) + QPointF(point - origin) / screen.pixelRatio;
-        }
-    }
-    return point;
-}
-
 xcb_screen_t *screenOf(xcb_connection_t *connection, int number)
 {
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
@@ -195,7 +183,7 @@ QPointF XcbRock::queryPointer()
     if (!xcb_poll_for_reply(m_connection, cookie.sequence, &answer, nullptr) || !answer)
         answer = xcb_query_pointer_reply(m_connection, cookie, nullptr);
     if (auto *reply = static_cast<xcb_query_pointer_reply_t *>(answer)) {
-        m_lastPointer = fromNative(QPoint(reply->root_x, reply->root_y));
+        m_lastPointer = QtScreens::fromNative(QRect(reply->root_x, reply->root_y, 1, 1)).topLeft();
         std::free(reply);
     }
     // Raw motion read along with the reply would otherwise wait for the next event to be noticed.
