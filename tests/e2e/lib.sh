@@ -43,13 +43,13 @@ geometry_of() {
 }
 near() { (($1 - $2 <= $3 && $2 - $1 <= $3)); }
 
-# A free display of 1440 x 900, and a user of its own in the scratch folder.
+# A free display of 1440 x 900 (or the size given, "WxH"), and a user of its own in the scratch folder.
 start_display() {
     local display=90
     while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do ((display++)); done
     export DISPLAY=":$display"
     # -noreset: the server must not reset when its last client leaves, between two starts of the program.
-    Xvfb "$DISPLAY" -screen 0 1440x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 "${1:-1440x900}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     pids+=($!)
     wait_for 50 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
     export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" XDG_CONFIG_HOME="$scratch/home/.config"
@@ -81,3 +81,15 @@ click_icon() { xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1; }
 panel_id() { xdotool search --onlyvisible --name '^키보$' 2>/dev/null | head -1; }
 panel_shown() { test -n "$(panel_id)"; }
 panel_hidden() { test -z "$(panel_id)"; }
+# "X Y W H" of a window's client area on the root; xdotool counts a window manager's frame twice.
+client_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+        /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}'
+}
+# "X Y W H" of a window's frame: its client area with the window manager's borders and title.
+frame_geometry() {
+    local x y w h left right top bottom
+    read -r x y w h <<<"$(client_geometry "$1")"
+    read -r left right top bottom <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS | grep -o '[0-9]*' | tr '\n' ' ')"
+    echo $((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))
+}

@@ -34,17 +34,6 @@ open_panel() {
     sleep 0.3 # the window manager frames it, the panel places itself again
     read -r px py pw ph <<<"$(client_geometry "$panel")"
 }
-# "X Y W H" of a window's client area on the root; xdotool counts a window manager's frame twice.
-client_geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-        /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}'
-}
-# "X Y W H" of the panel's frame: its client area with the window manager's borders and title.
-frame_geometry() {
-    local left right top bottom
-    read -r left right top bottom <<<"$(xprop -id "$panel" _NET_FRAME_EXTENTS | grep -o '[0-9]*' | tr '\n' ' ')"
-    echo $((px - left)) $((py - top)) $((pw + left + right)) $((ph + top + bottom))
-}
 viewable() { xwininfo -id "$panel" | grep -q IsViewable; }
 # A window of another program, to be active or on top instead of the panel.
 other() { xdotool search --name '^other$' 2>/dev/null | head -1; }
@@ -66,7 +55,7 @@ echo "panel at $px,$py ${pw}x$ph"
 # edge (the window manager's side borders widen it a little).
 placed_under_icon() {
     read -r px py pw ph <<<"$(client_geometry "$panel")"
-    read -r fx fy fw fh <<<"$(frame_geometry)"
+    read -r fx fy fw fh <<<"$(frame_geometry "$panel")"
     ((fy == 32 + 8 && fx == 1440 - 8 - 320))
 }
 wait_for 30 placed_under_icon || fail "the panel's frame is at $fx,$fy ${fw}x$fh"
@@ -143,7 +132,7 @@ open_panel "no panel on the 2x screen"
 # 16 pixels (8 points) inside the strip and the bottom; the side borders take a few of the right 16.
 fits_the_screen() {
     read -r px py pw ph <<<"$(client_geometry "$panel")"
-    read -r fx fy fw fh <<<"$(frame_geometry)"
+    read -r fx fy fw fh <<<"$(frame_geometry "$panel")"
     ((pw < 640 && fy == 32 + 16 && fy + fh <= 900 - 16 && fx + fw <= 1440 - 12))
 }
 wait_for 30 fits_the_screen || fail "the panel does not fit the screen: frame $fx,$fy ${fw}x$fh"

@@ -244,7 +244,7 @@ void AppDelegate::showPanel()
         m_idleRock->raise();
 }
 
-std::optional<QRect> AppDelegate::panelFrame(bool tall) const
+std::optional<AppDelegate::PanelFrame> AppDelegate::panelFrame(bool tall) const
 {
     const double primaryHeight = m_parts.desktop->primaryHeight();
     const QRectF icon = m_statusItem ? m_statusItem->geometry() : QRectF();
@@ -255,16 +255,17 @@ std::optional<QRect> AppDelegate::panelFrame(bool tall) const
     const std::optional<DesktopScreen> screen = m_parts.desktop->screenAt(item->center());
     if (!screen)
         return std::nullopt;
-    const double chrome = m_panel ? m_panel->chrome() : 0;
+    const double chrome = m_panel ? m_panel->chrome(screen->pixelRatio) : 0;
     const QRectF frame = PanelPlacement::panelFrame({*item, screen->visibleFrame}, chrome, tall);
-    return PanelPlacement::integral(ScreenCoordinates::flipped(frame, primaryHeight));
+    return PanelFrame{PanelPlacement::integral(ScreenCoordinates::flipped(frame, primaryHeight)),
+                      int(std::lround(chrome))};
 }
 
 void AppDelegate::applyHeight(bool tall)
 {
     if (!m_panel)
         return;
-    const std::optional<QRect> frame = panelFrame(tall);
+    const std::optional<PanelFrame> frame = panelFrame(tall);
     if (!frame) {
         centrePanel();
         return;
@@ -272,11 +273,12 @@ void AppDelegate::applyHeight(bool tall)
     setPanelFrame(*frame);
 }
 
-void AppDelegate::setPanelFrame(const QRect &frame)
+void AppDelegate::setPanelFrame(const PanelFrame &place)
 {
     // Set only on a real change (both sides are whole points), or every show would flicker. Side
     // borders, if any, widen the frame but not the content.
-    const QSize content(frame.width(), frame.height() - m_panel->chrome());
+    const QRect &frame = place.frame;
+    const QSize content(frame.width(), frame.height() - place.chrome);
     if (m_panel->frameGeometry().topLeft() != frame.topLeft())
         m_panel->move(frame.topLeft()); // a top-level widget's position is its frame's
     m_panel->fitContent(content);
@@ -290,8 +292,8 @@ void AppDelegate::centrePanel()
     if (!screen)
         return;
     // Its size stays as it was, unless the screen is too short for it: then it is shrunk to fit.
-    const QSizeF content = PanelPlacement::centredContent(screen->visibleFrame.height(), m_panel->chrome(),
-                                                          m_panel->contentHeight());
+    const QSizeF content = PanelPlacement::centredContent(
+        screen->visibleFrame.height(), m_panel->chrome(screen->pixelRatio), m_panel->contentHeight());
     m_panel->fitContent(PanelPlacement::integral(QRectF(QPointF(), content)).size());
     QRectF frame(QPointF(), QSizeF(m_panel->frameGeometry().size()));
     frame.moveCenter(ScreenCoordinates::flipped(screen->visibleFrame, primaryHeight).center());

@@ -56,9 +56,14 @@ public:
     void showPanel();
     /// Gives the panel the frame for `tall`, or centres it when there is none; nothing without a panel.
     void applyHeight(bool tall);
-    /// The panel's frame for `tall` in Qt's global coordinates, or nothing when the icon and the click
-    /// are unknown.
-    std::optional<QRect> panelFrame(bool tall) const;
+    /// Where the panel goes: its frame in Qt's global coordinates and the chrome's height in it, both
+    /// in points of the screen it goes to.
+    struct PanelFrame {
+        QRect frame;
+        int chrome = 0;
+    };
+    /// The panel's frame for `tall`, or nothing when the icon and the click are unknown.
+    std::optional<PanelFrame> panelFrame(bool tall) const;
 
     AppState *state() const { return m_state.get(); }
     StatusItem *statusItem() const { return m_statusItem.get(); }
@@ -74,7 +79,7 @@ private:
     void followIdleRock(bool enabled);
     void makePanel();
     void centrePanel();
-    void setPanelFrame(const QRect &frame);
+    void setPanelFrame(const PanelFrame &place);
 
     std::unique_ptr<AppState> m_state;
     Parts m_parts;

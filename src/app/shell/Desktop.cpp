@@ -10,7 +10,8 @@ namespace {
 DesktopScreen describe(const QtScreens::Screen &screen, double primaryHeight)
 {
     return {screen.screen, ScreenCoordinates::flipped(QRectF(screen.geometry), primaryHeight),
-            ScreenCoordinates::flipped(QRectF(screen.available), primaryHeight), screen.refreshRate};
+            ScreenCoordinates::flipped(QRectF(screen.available), primaryHeight), screen.refreshRate,
+            screen.pixelRatio};
 }
 } // namespace
 

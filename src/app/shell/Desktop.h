@@ -12,6 +12,7 @@ struct DesktopScreen {
     QRectF frame;             ///< the whole screen
     QRectF visibleFrame;      ///< less panels, docks and trays
     double refreshRate = 0;   ///< as reported; 0 when unknown
+    double pixelRatio = 1;    ///< the display's pixels a point
 
     /// Whether `point` is on this screen. A screen holds its left edge but not its right, and (y up)
     /// its top but not its bottom, so that the column and the row at a seam belong to one screen.

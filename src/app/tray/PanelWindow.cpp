@@ -38,9 +38,15 @@ PanelWindow::PanelWindow(AppState *state)
     setFixedSize(int(PanelMetrics::width), int(PanelMetrics::shortHeight));
 }
 
-int PanelWindow::chrome() const
+double PanelWindow::chrome(double pixelRatio) const
 {
-    return frameGeometry().height() - geometry().height();
+    return chromePixels() / pixelRatio;
+}
+
+int PanelWindow::chromePixels() const
+{
+    // Qt gives the frame in points of the screen it last put the window on: back to pixels with that.
+    return qRound((frameGeometry().height() - geometry().height()) * devicePixelRatioF());
 }
 
 bool PanelWindow::isInSight() const
@@ -176,7 +182,7 @@ void PanelWindow::tabWithin(bool forward)
 
 void PanelWindow::checkChrome()
 {
-    const int now = chrome();
+    const int now = chromePixels();
     if (now == m_knownChrome)
         return;
     m_knownChrome = now;

@@ -22,8 +22,10 @@ public:
 
     /// The panel's content.
     RootView *rootView() const { return m_root; }
-    /// Height of the window manager's title bar and borders (0 before it has decorated the window).
-    int chrome() const;
+    /// Height of the window manager's title bar and borders in points of a screen of `pixelRatio`
+    /// (0 before it has decorated the window). The window manager draws them in the display's pixels,
+    /// alike on every monitor, so a panel about to move to a monitor of another scale asks for that one's.
+    double chrome(double pixelRatio) const;
     /// True while the panel is in front of the user: shown, not minimised, and on the workspace on
     /// show. Being inactive does not take it out of sight.
     bool isInSight() const;
@@ -52,6 +54,8 @@ protected:
 
 private:
     void checkChrome();
+    /// The chrome in the display's pixels.
+    int chromePixels() const;
     /// Moves the root view into the shrinking view, or back into the panel itself.
     void embedShrunk();
     void embedDirect();
@@ -62,5 +66,5 @@ private:
     QGraphicsView *m_view = nullptr;         ///< draws the root view shrunk; made when first needed
     QGraphicsProxyWidget *m_proxy = nullptr; ///< the root view inside it, while shrunk
     double m_scale = 1;
-    int m_knownChrome = 0;
+    int m_knownChrome = 0; ///< in the display's pixels
 };

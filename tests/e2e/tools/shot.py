@@ -5,7 +5,9 @@
   shot.py box PNG X Y W H     "X Y W H" of what differs from the most common colour in that area
                               (an icon on a bar of one colour); nothing when all of it is that colour
   shot.py drawn PNG X Y W H   the share (0..1) of that area unlike the colour around it, sampled on a
-                              ring 8 pixels outside (something drawn there, or the bare window)"""
+                              ring 8 pixels outside (something drawn there, or the bare window)
+  shot.py x11 OUT.png         the whole screen of the X display in DISPLAY
+  shot.py black PNG X Y W H   the share (0..1) of that area that is black (a picture left undrawn)"""
 import collections
 import os
 import sys
@@ -88,9 +90,24 @@ def drawn(path, x0, y0, w, h):
     print(f"{sum(unlike(picture.at(x, y), around) for x, y in points) / max(1, len(points)):.2f}")
 
 
+def x11(out):
+    os.environ["GDK_BACKEND"] = "x11"
+    gi.require_version("Gdk", "3.0")
+    from gi.repository import Gdk
+
+    root = Gdk.get_default_root_window()
+    Gdk.pixbuf_get_from_window(root, 0, 0, root.get_width(), root.get_height()).savev(out, "png", [], [])
+
+
+def black(path, x0, y0, w, h):
+    picture = Picture(path)
+    points = [(x, y) for y in range(y0, y0 + h) for x in range(x0, x0 + w) if picture.inside(x, y)]
+    print(f"{sum(max(picture.at(x, y)) < 16 for x, y in points) / max(1, len(points)):.2f}")
+
+
 if __name__ == "__main__":
     command, args = sys.argv[1], sys.argv[2:]
-    if command == "kwin":
-        kwin(args[0])
+    if command in ("kwin", "x11"):
+        {"kwin": kwin, "x11": x11}[command](args[0])
     else:
-        {"box": box, "drawn": drawn}[command](args[0], *(int(v) for v in args[1:5]))
+        {"box": box, "drawn": drawn, "black": black}[command](args[0], *(int(v) for v in args[1:5]))
