@@ -240,8 +240,8 @@ private slots:
         for (int i = 0; i < 30; ++i) {
             rock->step(frame);
             const QPointF centre = rock->windowFrame().center();
-            QVERIFY2(halfLaptop.holds(centre) || wide.holds(centre),
-                     qPrintable(u"frame %1: the rock at %2, %3 is on no screen"_s.arg(i).arg(centre.x()).arg(centre.y())));
+            const QString where = u"frame %1: the rock at %2, %3"_s.arg(i).arg(centre.x()).arg(centre.y());
+            QVERIFY2(halfLaptop.holds(centre) || wide.holds(centre), qPrintable(where));
         }
         QVERIFY(wide.holds(rock->windowFrame().center()));
     }
@@ -272,6 +272,23 @@ private slots:
         desktop->screens = {{laptop.id, laptop.frame, QRectF(0, 0, 1000, 875), 60}};
         rock->step(frame);
         QVERIFY(rock->targetOrigin().x() + 88 <= 990);
+    }
+
+    void aLockedRockLeftOutsideAShrunkScreenComesBackIn()
+    {
+        desktop->pointerAt = {1300, 100};
+        rock->showRock(desktop->pointerAt);
+        desktop->pointerAt = rock->windowFrame().center(); // on the rock: it stops
+        rock->step(frame);
+        QVERIFY(rock->isInteractionLocked());
+        // The monitor's resolution drops to 1280 x 720 (its top stays where it was, y up).
+        const QRectF smaller(0, 180, 1280, 720);
+        desktop->screens = {{laptop.id, smaller, smaller.adjusted(0, 0, 0, -25), 60}};
+        desktop->pointerAt = {1270, 200};
+        for (int i = 0; i < 120; ++i)
+            rock->step(frame);
+        const QRectF at = rock->windowFrame();
+        QVERIFY2(smaller.contains(at), qPrintable(u"the rock at %1, %2"_s.arg(at.x()).arg(at.y())));
     }
 
     void withoutScreensNothingIsClamped()

@@ -162,6 +162,8 @@ void IdleRockController::step(double dt)
     const QRectF frame = windowFrame();
     m_isInteractionLocked = IdleRockFollow::lockedAfter(m_isInteractionLocked, frame, pointer);
     refreshSizes(pointer);
+    if (m_isInteractionLocked && !isInsideScreen())
+        m_isInteractionLocked = false; // its monitor shrank or went: the lock must not keep it out of sight
     if (!m_isInteractionLocked)
         m_targetOrigin = IdleRockFollow::originNear(pointer, m_activePanelSize, activeVisibleFrame());
     m_rollInput.step(m_roll, pointer, frame.center(), m_metrics.rockSize(), dt);
@@ -202,6 +204,12 @@ void IdleRockController::refreshSizes(QPointF pointer)
     const int interval = IdleRockFollow::frameIntervalMs(screen ? screen->refreshRate : 0);
     if (interval != std::exchange(m_frameIntervalMs, interval) && m_frameTimer.isActive())
         m_frameTimer.start(m_frameIntervalMs, Qt::PreciseTimer, this);
+}
+
+bool IdleRockController::isInsideScreen() const
+{
+    const std::optional<QRectF> visible = activeVisibleFrame();
+    return !visible || visible->contains(QRectF(IdleRockFollow::windowFrame(m_currentOrigin, m_activePanelSize)));
 }
 
 std::optional<QRectF> IdleRockController::activeVisibleFrame() const

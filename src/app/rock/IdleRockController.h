@@ -121,6 +121,8 @@ private:
     void frameTick();
     void restTick();
     std::optional<QRectF> activeVisibleFrame() const;
+    /// Whether the rock lies within its screen's usable area (or there is no screen).
+    bool isInsideScreen() const;
 
     AppState *m_state;
     std::shared_ptr<const Desktop> m_desktop;
