@@ -4,7 +4,7 @@
 # host. The floating rock crosses the seam both ways, never drawn where no monitor is, and stays
 # whole; the panel opens under the icon on either monitor, also on the first click after the tray
 # moved; the monitor holding the open panel is unplugged and the panel comes back on the other one,
-# laid out for it and clear of the icon.
+# laid out and drawn for it and clear of the icon.
 set -euo pipefail
 
 kivvo="$1"
@@ -113,18 +113,27 @@ open_panel
 wait_for 30 under_icon 1 1440 3360 || fail "on the wide monitor the panel's frame is at $fx,$fy ${fw}x$fh"
 echo "the panel opened under the icon on either monitor"
 
-# The wide monitor goes with the panel open: the panel comes to the laptop, laid out at its scale
-# (twice as many pixels as the 320-point panel, less what the short screen takes), clear of the icon
-# left where the monitor was.
+# The laptop goes with the panel open on it (the wide monitor takes over the display's output): the
+# panel comes to the wide monitor laid out at its scale, 320 x 470 points, footer and all, clear of
+# the icon left where the laptop was.
+close_panel
+tray_on 0
+sleep 1
+open_panel
 read -r ix iy iw ih <<<"$(geometry_of "$(icon_id)")"
+xrandr --setmonitor KIVVO-WIDE-ALONE 1920/500x1080/280+1440+0 screen >/dev/null
 xrandr --delmonitor KIVVO-WIDE >/dev/null
-on_laptop() {
+on_wide() {
     read -r fx fy fw fh <<<"$(frame_geometry "$panel")"
-    read -r _ _ pw ph <<<"$(client_geometry "$panel")"
-    ((fx >= 0 && fy >= 0 && fx + fw <= 1440 && fy + fh <= 900 && pw > 480)) &&
+    read -r px py pw ph <<<"$(client_geometry "$panel")"
+    ((fx >= 1440 && fy >= 0 && fx + fw <= 3360 && fy + fh <= 1080 && pw == 320 && ph == 470)) &&
         ((fx + fw <= ix || fx >= ix + iw || fy >= iy + ih))
 }
-wait_for 50 on_laptop || fail "after the unplug the panel's frame is at $fx,$fy ${fw}x$fh (${pw}x$ph inside)"
-xdotool mousemove 700 300
-check_rock 0 160 176
+wait_for 50 on_wide || fail "after the unplug the panel's frame is at $fx,$fy ${fw}x$fh (${pw}x$ph inside)"
+# "종료" at the bottom right, drawn where the whole-size panel has it.
+/usr/bin/python3 "$shot_tool" x11 "$scratch/panel.png"
+[[ -n "$(/usr/bin/python3 "$shot_tool" box "$scratch/panel.png" $((px + 280)) $((py + 440)) 36 24)" ]] ||
+    fail "nothing drawn where the panel's footer is"
+xdotool mousemove 2400 600
+check_rock 1 100 116
 echo "PASS: two monitors"
