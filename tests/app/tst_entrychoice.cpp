@@ -13,7 +13,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("windowVariable");
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("folder"); // or, in unknown mode, the argument not understood
         const auto row = [](const char *name, QStringList arguments, bool window, Mode mode, QString folder) {
             QTest::newRow(name) << (QStringList{"kivvo"} + arguments) << window << int(mode) << folder;
         };
@@ -26,11 +26,21 @@ private slots:
         row("render before shoot wins", {"--render", "a", "--shoot", "b"}, false, Mode::render, "a");
         row("switch taken as folder", {"--render", "--shoot"}, false, Mode::render, "--shoot");
         row("shoot then render last", {"--shoot", "--render"}, false, Mode::render, "/tmp-folder");
-        row("attached value is no switch", {"--render=out"}, false, Mode::normal, "");
-        row("attached value falls to window", {"--shoot=out"}, true, Mode::window, "");
-        row("case matters", {"--Render"}, false, Mode::normal, "");
+        row("attached value is no switch", {"--render=out"}, false, Mode::unknown, "--render=out");
+        row("not understood, not even with the window variable", {"--shoot=out"}, true, Mode::unknown,
+            "--shoot=out");
+        row("case matters", {"--Render"}, false, Mode::unknown, "--Render");
+        row("a stray word", {"wish"}, false, Mode::unknown, "wish");
+        row("an empty word", {""}, false, Mode::unknown, "");
         row("window", {}, true, Mode::window, "");
         row("shoot beats window", {"--shoot", "x"}, true, Mode::shoot, "x");
+        row("help", {"--help"}, false, Mode::help, "");
+        row("help wins over a mistake and the version", {"--bogus", "-v", "-h"}, false, Mode::help, "");
+        row("render wins over help", {"--help", "--render", "out"}, false, Mode::render, "out");
+        row("version", {"--version"}, true, Mode::version, "");
+        row("Qt's own options pass", {"-platform", "xcb", "--reverse"}, false, Mode::normal, "");
+        row("a Qt option's value is not read as an option", {"-style", "--bogus"}, true, Mode::window, "");
+        row("after Qt's options, a mistake", {"-display", ":1", "--bogus"}, false, Mode::unknown, "--bogus");
     }
     void choose()
     {
@@ -40,7 +50,7 @@ private slots:
         QFETCH(QString, folder);
         const EntryChoice choice = EntryChoice::choose(arguments, windowVariable, "/tmp-folder");
         QCOMPARE(int(choice.mode), mode);
-        QCOMPARE(choice.folder, folder);
+        QCOMPARE(mode == int(Mode::unknown) ? choice.unknown : choice.folder, folder);
     }
 
     void x11UnderWayland_data()

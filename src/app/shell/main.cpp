@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "AppState.h"
+#include "CommandLine.h"
 #include "EntryChoice.h"
 #include "RenderPreview.h"
 #include "SingleInstance.h"
@@ -95,6 +96,20 @@ int main(int argc, char **argv)
 {
     const EntryChoice choice = EntryChoice::choose(
         argumentsOf(argc, argv), qEnvironmentVariableIsSet("KIVVO_WINDOW"), QDir::tempPath());
+    // Answered before Qt starts: these need no display, and a mistyped option starts nothing.
+    switch (choice.mode) {
+    case EntryChoice::Mode::help:
+        std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case EntryChoice::Mode::version:
+        std::fputs(CommandLine::versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case EntryChoice::Mode::unknown:
+        std::fputs(CommandLine::unknownText(choice.unknown).toLocal8Bit().constData(), stderr);
+        return 2;
+    default:
+        break;
+    }
     // Shots are taken on a pinned screen, whatever this machine's screens are.
     QTemporaryDir scratch;
     if (choice.mode == EntryChoice::Mode::shoot && scratch.isValid())
@@ -123,6 +138,10 @@ int main(int argc, char **argv)
         return 0;
     case EntryChoice::Mode::normal:
         return runCompanion(app);
+    case EntryChoice::Mode::help:
+    case EntryChoice::Mode::version:
+    case EntryChoice::Mode::unknown:
+        break; // answered above
     }
     return 0;
 }
