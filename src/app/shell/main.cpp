@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -115,6 +116,10 @@ int main(int argc, char **argv)
     if (choice.mode == EntryChoice::Mode::shoot && scratch.isValid())
         qputenv("QT_QPA_PLATFORM",
                 RenderPreview::pinnedScreenPlatform(scratch.filePath(QStringLiteral("screen.json"))));
+    // The previews show sample data: the settings' login switch neither reads nor writes the user's
+    // autostart folder there.
+    if (choice.mode != EntryChoice::Mode::normal && scratch.isValid())
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path()));
     if (choice.mode == EntryChoice::Mode::render || choice.mode == EntryChoice::Mode::shoot)
         useOffscreenWithoutDisplay();
     if (choice.mode == EntryChoice::Mode::normal)

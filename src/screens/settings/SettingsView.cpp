@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "FadeEffect.h"
 #include "Labels.h"
+#include "LoginStart.h"
 #include "Sketch.h"
 #include "Theme.h"
 #include "WrappedText.h"
@@ -53,6 +54,12 @@ const QString &sizeTitle()
     return text;
 }
 
+const QString &loginTitle()
+{
+    static const QString text = u"로그인하면 같이 켜기"_s;
+    return text;
+}
+
 /// A slider's look in the application's style, except that a left click on its track takes the
 /// handle straight to the step under the pointer rather than one step towards it.
 class ClickToStepStyle : public QProxyStyle {
@@ -77,13 +84,14 @@ QLabel *leftLabel(const QString &text, const QFont &font, const QColor &colour, 
 
 } // namespace
 
-SettingsView::Switch::Switch(bool checked, QWidget *parent) : QAbstractButton(parent), m_knob(checked ? 1 : 0)
+SettingsView::Switch::Switch(bool checked, const QString &name, QWidget *parent)
+    : QAbstractButton(parent), m_knob(checked ? 1 : 0)
 {
     setCheckable(true);
     setChecked(checked);
     // The text is never drawn; it names the switch for assistive technology.
-    setText(switchTitle());
-    setAccessibleName(switchTitle());
+    setText(name);
+    setAccessibleName(name);
     setFixedSize(width, height);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
@@ -135,9 +143,12 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(sideInset, topInset, sideInset, 0);
     column->setSpacing(spacing);
-    column->addWidget(makeSwitchRow());
+    m_switch = new Switch(m_state->isIdleRockEnabled(), switchTitle(), this);
+    column->addWidget(makeSwitchRow(switchTitle(), u"커서를 졸졸 따라다님"_s, m_switch));
     column->addWidget(makeNote());
     column->addWidget(makeSizeBlock());
+    m_loginSwitch = new Switch(LoginStart::forThisUser().isOn(), loginTitle(), this);
+    column->addWidget(makeSwitchRow(loginTitle(), {}, m_loginSwitch));
     column->addStretch(1);
 
     connect(&m_fade, &Animation::changed, this, &SettingsView::applyFade);
@@ -150,6 +161,7 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
             [this](bool on) { followEnabled(on, Ease::easeInOut(fadeSeconds)); });
     connect(m_state, &AppState::idleRockScaleChanged, this, &SettingsView::followScale);
     connect(m_state, &AppState::idleRockNoteChanged, this, &SettingsView::followNote);
+    connect(m_loginSwitch, &QAbstractButton::toggled, this, &SettingsView::applyLoginStart);
 
     followEnabled(m_state->isIdleRockEnabled(), Ease::linear(0));
     followScale(m_state->idleRockScale());
@@ -169,7 +181,7 @@ double SettingsView::sizeBlockOpacity() const
     return m_fadeEffect->isEnabled() ? m_fadeEffect->opacity() : 1.0;
 }
 
-QWidget *SettingsView::makeSwitchRow()
+QWidget *SettingsView::makeSwitchRow(const QString &title, const QString &subtitle, Switch *toggle)
 {
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
@@ -177,13 +189,23 @@ QWidget *SettingsView::makeSwitchRow()
     layout->setSpacing(switchRowSpacing);
     auto *label = new QVBoxLayout;
     label->setSpacing(labelSpacing);
-    label->addWidget(leftLabel(switchTitle(), Theme::sectionTitle(), Theme::ink, row));
-    label->addWidget(leftLabel(u"커서를 졸졸 따라다님"_s, Theme::caption(), Theme::inkSoft, row));
+    label->addWidget(leftLabel(title, Theme::sectionTitle(), Theme::ink, row));
+    if (!subtitle.isEmpty())
+        label->addWidget(leftLabel(subtitle, Theme::caption(), Theme::inkSoft, row));
     layout->addLayout(label);
     layout->addStretch(1);
-    m_switch = new Switch(m_state->isIdleRockEnabled(), row);
-    layout->addWidget(m_switch, 0, Qt::AlignVCenter);
+    toggle->setParent(row);
+    layout->addWidget(toggle, 0, Qt::AlignVCenter);
     return row;
+}
+
+void SettingsView::applyLoginStart(bool on)
+{
+    if (LoginStart::forThisUser().setOn(on))
+        return;
+    // Not written (or not removed): the switch says what is really there.
+    const QSignalBlocker blocker(m_loginSwitch);
+    m_loginSwitch->setChecked(!on);
 }
 
 WrappedText *SettingsView::makeNote()

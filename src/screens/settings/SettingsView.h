@@ -14,9 +14,10 @@ class WrappedText;
 
 /// The settings of the floating rock: a switch that turns it on or off and a slider for its size, both
 /// written straight into the store. While the rock is off, the size block fades back and takes no input.
+/// Below them, a switch that starts the companion at login (an entry in the autostart folder).
 ///
 /// Opening the screen never writes anything: the slider only shows the nearest step of the stored size,
-/// and only the user's own moves store a step.
+/// the login switch whether the entry is there, and only the user's own moves change either.
 class SettingsView : public QWidget {
     Q_OBJECT
 
@@ -28,7 +29,8 @@ public:
         static constexpr int width = 44;
         static constexpr int height = 28;
 
-        explicit Switch(bool checked, QWidget *parent = nullptr);
+        /// A switch named `name` for assistive technology.
+        Switch(bool checked, const QString &name, QWidget *parent = nullptr);
 
         /// Where the knob is: 0 at the off end, 1 at the on end.
         double knob() const { return m_knob.value(); }
@@ -67,6 +69,7 @@ public:
 
     /// The parts, for tests and the preview.
     Switch *idleRockSwitch() const { return m_switch; }
+    Switch *loginSwitch() const { return m_loginSwitch; }
     QSlider *sizeSlider() const { return m_slider; }
     QWidget *sizeBlock() const { return m_sizeBlock; }
     /// The line under the switch saying what the rock cannot do on this desktop; hidden when empty.
@@ -75,7 +78,10 @@ public:
     double sizeBlockOpacity() const;
 
 private:
-    QWidget *makeSwitchRow();
+    /// A row of a title (and a subtitle, when given) at the left and `toggle` at the right.
+    QWidget *makeSwitchRow(const QString &title, const QString &subtitle, Switch *toggle);
+    /// Writes or removes the login entry as the user asked; a failure turns the switch back.
+    void applyLoginStart(bool on);
     QWidget *makeSizeBlock();
     WrappedText *makeNote();
     /// Shows the store's note, or hides the line when there is none.
@@ -89,6 +95,7 @@ private:
 
     AppState *m_state;
     Switch *m_switch = nullptr;
+    Switch *m_loginSwitch = nullptr;
     WrappedText *m_note = nullptr;
     QWidget *m_sizeBlock = nullptr;
     QSlider *m_slider = nullptr;

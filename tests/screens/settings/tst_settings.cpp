@@ -4,6 +4,9 @@
 #include "WrappedText.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStyleOptionSlider>
@@ -189,6 +192,57 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!view.idleRockNote()->isVisible());
         QCOMPARE(view.sizeBlock()->y(), sizeTop);
+    }
+
+    void loginSwitchShowsWhatIsThereAndWritesOnlyWhenFlipped_data()
+    {
+        QTest::addColumn<bool>("entryThere");
+        QTest::newRow("no entry: off") << false;
+        QTest::newRow("an entry: on") << true;
+    }
+    void loginSwitchShowsWhatIsThereAndWritesOnlyWhenFlipped()
+    {
+        QFETCH(bool, entryThere);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); // never the user's own autostart folder
+        const QString entry = config.filePath(u"autostart/kivvo.desktop"_s);
+        if (entryThere) {
+            QVERIFY(QDir().mkpath(config.filePath(u"autostart"_s)));
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Screen screen(1.0);
+        SettingsView::Switch *toggle = screen.view->loginSwitch();
+        QCOMPARE(toggle->isChecked(), entryThere);
+        QCOMPARE(QFileInfo::exists(entry), entryThere); // opening wrote or removed nothing
+        QVERIFY(toggle->y() + toggle->parentWidget()->y() > screen.view->sizeBlock()->geometry().bottom());
+
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QCOMPARE(QFileInfo::exists(entry), !entryThere);
+        if (!entryThere) {
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray text = file.readAll();
+            QVERIFY(text.startsWith("[Desktop Entry]\n"));
+            QVERIFY(text.contains("\nX-GNOME-Autostart-enabled=true\n"));
+            QVERIFY(text.contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+        }
+        QCOMPARE(screen.saves.count(), 0); // not a setting of the save file
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    void loginSwitchTurnsBackWhenTheEntryCannotBeWritten()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QFile blocker(config.filePath(u"autostart"_s)); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Screen screen(1.0);
+        QTest::mouseClick(screen.view->loginSwitch(), Qt::LeftButton);
+        QVERIFY(!screen.view->loginSwitch()->isChecked());
+        QVERIFY(QFileInfo(config.filePath(u"autostart"_s)).isFile());
+        qunsetenv("XDG_CONFIG_HOME");
     }
 };
 
