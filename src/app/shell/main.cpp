@@ -126,7 +126,7 @@ int main(int argc, char **argv)
         useX11UnderWayland();
     QApplication app(argc, argv);
     useUtf8CharacterType();
-    QGuiApplication::setDesktopFileName(QStringLiteral("kivvo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kivvo.Kivvo"));
     switch (choice.mode) {
     case EntryChoice::Mode::render:
         Theme::registerFonts();
