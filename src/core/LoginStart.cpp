@@ -31,10 +31,25 @@ LoginStart::LoginStart(QString folder, QString program)
 {
 }
 
+namespace {
+QString &redirectedFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
 LoginStart LoginStart::forThisUser()
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return {QDir(config).filePath(u"autostart"_s), QCoreApplication::applicationFilePath()};
+    const QString &redirected = redirectedFolder();
+    return {redirected.isEmpty() ? QDir(config).filePath(u"autostart"_s) : redirected,
+            QCoreApplication::applicationFilePath()};
+}
+
+void LoginStart::redirect(const QString &folder)
+{
+    redirectedFolder() = folder;
 }
 
 bool LoginStart::isOn() const

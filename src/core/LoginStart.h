@@ -10,6 +10,9 @@ public:
     LoginStart(QString folder, QString program);
     /// This user's: $XDG_CONFIG_HOME/autostart (~/.config/autostart), starting this very program.
     static LoginStart forThisUser();
+    /// Points `forThisUser` at `folder` for the rest of the process: the previews, which show sample
+    /// data, must neither read nor write the user's own entry.
+    static void redirect(const QString &folder);
 
     /// The entry's path.
     const QString &path() const { return m_path; }

@@ -4,6 +4,7 @@
 #include "AppState.h"
 #include "CommandLine.h"
 #include "EntryChoice.h"
+#include "LoginStart.h"
 #include "RenderPreview.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -119,7 +119,7 @@ int main(int argc, char **argv)
     // The previews show sample data: the settings' login switch neither reads nor writes the user's
     // autostart folder there.
     if (choice.mode != EntryChoice::Mode::normal && scratch.isValid())
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path()));
+        LoginStart::redirect(scratch.path());
     if (choice.mode == EntryChoice::Mode::render || choice.mode == EntryChoice::Mode::shoot)
         useOffscreenWithoutDisplay();
     if (choice.mode == EntryChoice::Mode::normal)
