@@ -134,6 +134,10 @@ bool PanelWindow::event(QEvent *event)
     case QEvent::Resize:
         checkChrome();
         break;
+    case QEvent::ScreenChangeInternal:
+        // Qt has moved the window to a monitor of its own scale: placed again once it has settled there.
+        QTimer::singleShot(0, this, &PanelWindow::chromeChanged);
+        break;
     default:
         break;
     }

@@ -42,7 +42,8 @@ public:
     double contentHeight() const { return height() / m_scale; }
 
 signals:
-    /// The window manager's decoration changed the chrome: the frame has to be worked out again.
+    /// The window manager's decoration changed the chrome, or the window went to another screen: the
+    /// frame has to be worked out again.
     void chromeChanged();
 
 protected:
