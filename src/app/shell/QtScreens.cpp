@@ -44,12 +44,13 @@ void watchApplication(Copy &c)
     c.stale = true;
 }
 
-/// A rectangle of the display's pixels on `screen` in Qt's coordinates.
-QRect logical(const QRect &native, const Screen &screen)
+/// A rectangle of the display's pixels on `screen` in Qt's coordinates: Qt scales each screen about
+/// its top left.
+QRectF inPoints(const QRect &native, const Screen &screen)
 {
     const QPointF origin = screen.geometry.topLeft();
-    const QPointF topLeft = origin + (QPointF(native.topLeft()) - origin) / screen.pixelRatio;
-    return QRectF(topLeft, QSizeF(native.size()) / screen.pixelRatio).toRect();
+    return {origin + (QPointF(native.topLeft()) - origin) / screen.pixelRatio,
+            QSizeF(native.size()) / screen.pixelRatio};
 }
 
 /// X11 window managers publish one work area for all monitors, so a bar on one shrinks the others:
@@ -67,7 +68,7 @@ void useDockReservations(std::vector<Screen> &screens)
     const std::optional<QList<QRect>> areas =
         WorkAreas::monitorAreas(monitors, docks->struts, docks->desktop, docks->workArea);
     for (size_t i = 0; areas && i < screens.size(); ++i)
-        screens[i].available = logical(areas->at(qsizetype(i)), screens[i]);
+        screens[i].available = inPoints(areas->at(qsizetype(i)), screens[i]).toRect();
 }
 
 void renew(Copy &c)
@@ -123,11 +124,8 @@ int generation()
 QRectF fromNative(const QRect &native)
 {
     for (const Screen &screen : all()) {
-        if (screen.native().contains(native.center())) {
-            const QPointF origin = screen.geometry.topLeft();
-            return {origin + (QPointF(native.topLeft()) - origin) / screen.pixelRatio,
-                    QSizeF(native.size()) / screen.pixelRatio};
-        }
+        if (screen.native().contains(native.center()))
+            return inPoints(native, screen);
     }
     return native;
 }

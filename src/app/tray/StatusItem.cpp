@@ -6,9 +6,9 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QWidget>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
