@@ -22,6 +22,8 @@ QString execWord(const QString &program)
     }
     quoted.replace(u"\\"_s, u"\\\\"_s); // the entry's string escapes come first when it is read
     quoted.replace(u"%"_s, u"%%"_s);    // a field code otherwise
+    // A line break would end the line and start a key of the path's making.
+    quoted.replace(u"\n"_s, u"\\n"_s).replace(u"\r"_s, u"\\r"_s);
     return u'"' + quoted + u'"';
 }
 } // namespace

@@ -23,12 +23,16 @@ private slots:
         QTest::newRow("a backslash") << u"/tmp/a\\b/kivvo"_s << QByteArray(R"(Exec="/tmp/a\\\\b/kivvo")");
         QTest::newRow("a percent sign") << u"/tmp/100%/kivvo"_s << QByteArray(R"(Exec="/tmp/100%%/kivvo")");
         QTest::newRow("Hangul") << u"/home/돌/kivvo"_s << u"Exec=\"/home/돌/kivvo\""_s.toUtf8();
+        QTest::newRow("a line break") << u"/tmp/a\nHidden=true/kivvo"_s
+                                      << QByteArray(R"(Exec="/tmp/a\nHidden=true/kivvo")");
     }
     void execLineSurvivesAnyPath()
     {
         QFETCH(QString, program);
         QFETCH(QByteArray, line);
-        QVERIFY(LoginStart::entry(program).split('\n').contains(line));
+        const QList<QByteArray> lines = LoginStart::entry(program).split('\n');
+        QVERIFY(lines.contains(line));
+        QVERIFY(!lines.contains("Hidden=true")); // nothing of the path becomes a key of its own
     }
 
     void onWritesTheEntryAndOffRemovesIt()
