@@ -148,7 +148,7 @@ std::optional<PanelSight::WindowPlace> windowPlace(WId window)
 }
 
 namespace {
-/// A window's CARDINAL list property, at most `count` values; empty where it has none.
+/// The 32-bit values of a list property asked for with `cookie`; empty where the window has none.
 QList<qint64> cardinals(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
 {
     xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
