@@ -2,9 +2,9 @@
 # Two monitors side by side (RandR monitors on one Xvfb screen of 3360 x 1080): a 1440 x 900 laptop
 # at scale 2 on the left, a 1920 x 1080 monitor at scale 1 on the right, under openbox with a tray
 # host. The floating rock crosses the seam both ways, never drawn where no monitor is, and stays
-# whole; the panel opens under the icon on the laptop on the first click after the tray moved there;
-# the laptop is unplugged with the panel open and the panel comes back on the other monitor, laid
-# out and drawn for it and clear of the icon.
+# whole; the panel opens under the icon on either monitor, also on the first click after the tray
+# moved; the monitor holding the open panel is unplugged and the panel comes back on the other one,
+# laid out and drawn for it and clear of the icon.
 set -euo pipefail
 
 kivvo="$1"
@@ -96,17 +96,30 @@ under_icon() { # points-to-pixels of the icon's monitor, its left and right edge
     read -r fx fy fw fh <<<"$(frame_geometry "$panel")"
     ((fy == 32 + 8 * $1 && fx >= $2 && fx + fw <= $3))
 }
+close_panel() {
+    click_icon
+    wait_for 30 panel_hidden || fail "the icon did not put the panel away"
+}
 # The tray moves from the wide monitor to the laptop: the first click keeps the gap in the laptop's
 # pixels.
 tray_on 0
 sleep 1
 open_panel
 wait_for 30 under_icon 2 0 1440 || fail "on the laptop the panel's frame is at $fx,$fy ${fw}x$fh"
-echo "the panel opened under the icon on the laptop after the tray moved there"
+close_panel
+tray_on 1
+sleep 1
+open_panel
+wait_for 30 under_icon 1 1440 3360 || fail "on the wide monitor the panel's frame is at $fx,$fy ${fw}x$fh"
+echo "the panel opened under the icon on either monitor"
 
 # The laptop goes with the panel open on it (the wide monitor takes over the display's output): the
 # panel comes to the wide monitor laid out at its scale, 320 x 470 points, footer and all, clear of
 # the icon left where the laptop was.
+close_panel
+tray_on 0
+sleep 1
+open_panel
 read -r ix iy iw ih <<<"$(geometry_of "$(icon_id)")"
 xrandr --setmonitor KIVVO-WIDE-ALONE 1920/500x1080/280+1440+0 screen >/dev/null
 xrandr --delmonitor KIVVO-WIDE >/dev/null

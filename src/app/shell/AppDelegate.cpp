@@ -197,9 +197,9 @@ void AppDelegate::followIdleRock(bool enabled)
 void AppDelegate::makePanel()
 {
     m_panel = std::make_unique<PanelWindow>(m_state.get());
-    // Once the window manager has framed the panel its chrome is known: place it again with it.
-    connect(m_panel.get(), &PanelWindow::chromeChanged, this,
-            [this] { applyHeight(m_state->isPanelTall()); });
+    // Once the window manager has framed the panel its chrome is known: place it again with it. The
+    // height last followed, as this may come amid a change of height, before the state holds it.
+    connect(m_panel.get(), &PanelWindow::chromeChanged, this, [this] { applyHeight(m_lastTall.value_or(false)); });
 }
 
 void AppDelegate::followClick(std::optional<QPointF> at)
@@ -258,7 +258,7 @@ std::optional<AppDelegate::PanelFrame> AppDelegate::panelFrame(bool tall) const
     const double chrome = m_panel ? m_panel->chrome(screen->pixelRatio) : 0;
     const QRectF frame = PanelPlacement::panelFrame({*item, screen->visibleFrame}, chrome, tall);
     return PanelFrame{PanelPlacement::integral(ScreenCoordinates::flipped(frame, primaryHeight)),
-                      int(std::lround(chrome))};
+                      int(std::lround(chrome)), screen->pixelRatio};
 }
 
 void AppDelegate::applyHeight(bool tall)
@@ -275,12 +275,10 @@ void AppDelegate::applyHeight(bool tall)
 
 void AppDelegate::setPanelFrame(const PanelFrame &place)
 {
-    // Set only on a real change (both sides are whole points), or every show would flicker. Side
-    // borders, if any, widen the frame but not the content.
+    // Side borders, if any, widen the frame but not the content.
     const QRect &frame = place.frame;
     const QSize content(frame.width(), frame.height() - place.chrome);
-    if (m_panel->frameGeometry().topLeft() != frame.topLeft())
-        m_panel->move(frame.topLeft()); // a top-level widget's position is its frame's
+    m_panel->placeFrame(frame.topLeft(), place.pixelRatio);
     m_panel->fitContent(content);
 }
 

@@ -61,6 +61,7 @@ public:
     struct PanelFrame {
         QRect frame;
         int chrome = 0;
+        double pixelRatio = 1; ///< of the screen it is on
     };
     /// The panel's frame for `tall`, or nothing when the icon and the click are unknown.
     std::optional<PanelFrame> panelFrame(bool tall) const;

@@ -40,13 +40,33 @@ PanelWindow::PanelWindow(AppState *state)
 
 double PanelWindow::chrome(double pixelRatio) const
 {
-    return chromePixels() / pixelRatio;
+    return (m_knownFrame.top() + m_knownFrame.bottom()) / pixelRatio;
 }
 
-int PanelWindow::chromePixels() const
+void PanelWindow::placeFrame(QPoint at, double pixelRatio)
 {
+    if (m_knownFrame.isNull()) {
+        // Not framed yet (or never, without decorations): Qt puts the frame's corner there on show.
+        if (frameGeometry().topLeft() != at)
+            move(at); // a top-level widget's position is its frame's
+        return;
+    }
+    // Placed by the client's corner: Qt would offset a move by its own idea of the frame, which still
+    // has the last screen's scale for a while after the window changed screens.
+    const QPoint client = at + QPoint(qRound(m_knownFrame.left() / pixelRatio), qRound(m_knownFrame.top() / pixelRatio));
+    if (geometry().topLeft() != client)
+        setGeometry(QRect(client, size()));
+}
+
+QMargins PanelWindow::framePixels() const
+{
+    if (const std::optional<QMargins> extents = frameExtents(internalWinId()))
+        return *extents;
     // Qt gives the frame in points of the screen it last put the window on: back to pixels with that.
-    return qRound((frameGeometry().height() - geometry().height()) * devicePixelRatioF());
+    const QRect frame = frameGeometry(), client = geometry();
+    const double ratio = devicePixelRatioF();
+    return QMargins(qRound((client.left() - frame.left()) * ratio), qRound((client.top() - frame.top()) * ratio),
+                    qRound((frame.right() - client.right()) * ratio), qRound((frame.bottom() - client.bottom()) * ratio));
 }
 
 bool PanelWindow::isInSight() const
@@ -186,9 +206,9 @@ void PanelWindow::tabWithin(bool forward)
 
 void PanelWindow::checkChrome()
 {
-    const int now = chromePixels();
-    if (now == m_knownChrome)
+    const QMargins now = framePixels();
+    if (now == m_knownFrame)
         return;
-    m_knownChrome = now;
+    m_knownFrame = now;
     emit chromeChanged();
 }

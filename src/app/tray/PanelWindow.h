@@ -26,6 +26,9 @@ public:
     /// (0 before it has decorated the window). The window manager draws them in the display's pixels,
     /// alike on every monitor, so a panel about to move to a monitor of another scale asks for that one's.
     double chrome(double pixelRatio) const;
+    /// Puts the frame's top-left corner at `at` on a screen of `pixelRatio`; only a real change moves
+    /// the window (both sides are whole points), or every show would flicker.
+    void placeFrame(QPoint at, double pixelRatio);
     /// True while the panel is in front of the user: shown, not minimised, and on the workspace on
     /// show. Being inactive does not take it out of sight.
     bool isInSight() const;
@@ -55,8 +58,9 @@ protected:
 
 private:
     void checkChrome();
-    /// The chrome in the display's pixels.
-    int chromePixels() const;
+    /// The frame's borders in the display's pixels, as the window manager says (Qt's own idea of them
+    /// lags a change of screen) or else as Qt has them.
+    QMargins framePixels() const;
     /// Moves the root view into the shrinking view, or back into the panel itself.
     void embedShrunk();
     void embedDirect();
@@ -67,5 +71,5 @@ private:
     QGraphicsView *m_view = nullptr;         ///< draws the root view shrunk; made when first needed
     QGraphicsProxyWidget *m_proxy = nullptr; ///< the root view inside it, while shrunk
     double m_scale = 1;
-    int m_knownChrome = 0; ///< in the display's pixels
+    QMargins m_knownFrame; ///< the borders last seen, in the display's pixels
 };

@@ -95,19 +95,40 @@ xcb_atom_t atomNamed(xcb_connection_t *connection, const QByteArray &name)
     return atom;
 }
 
-/// A CARDINAL property of one value, as window managers keep workspace numbers.
-std::optional<uint32_t> cardinal(xcb_connection_t *connection, xcb_window_t window, const QByteArray &name)
+/// The 32-bit values of a list property asked for with `cookie`; empty where the window has none.
+QList<qint64> cardinals(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
+    QList<qint64> values;
+    if (reply && reply->format == 32) {
+        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
+            values.append(data[i]);
+    }
+    std::free(reply);
+    return values;
+}
+
+xcb_get_property_cookie_t askList(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+                                  xcb_atom_t type, uint32_t count)
+{
+    return xcb_get_property(connection, 0, window, property, type, 0, count);
+}
+
+/// The first `count` values of a CARDINAL property named `name`; empty where the window has none.
+QList<qint64> cardinals(xcb_connection_t *connection, xcb_window_t window, const QByteArray &name, uint32_t count)
 {
     const xcb_atom_t atom = atomNamed(connection, name);
     if (atom == XCB_ATOM_NONE)
-        return std::nullopt;
-    auto cookie = xcb_get_property(connection, 0, window, atom, XCB_ATOM_CARDINAL, 0, 1);
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
-    std::optional<uint32_t> value;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
-        value = *static_cast<const uint32_t *>(xcb_get_property_value(reply));
-    std::free(reply);
-    return value;
+        return {};
+    return cardinals(connection, askList(connection, window, atom, XCB_ATOM_CARDINAL, count));
+}
+
+/// A CARDINAL property of one value, as window managers keep workspace numbers.
+std::optional<uint32_t> cardinal(xcb_connection_t *connection, xcb_window_t window, const QByteArray &name)
+{
+    const QList<qint64> values = cardinals(connection, window, name, 1);
+    return values.isEmpty() ? std::nullopt : std::optional<uint32_t>(uint32_t(values.first()));
 }
 } // namespace
 
@@ -148,26 +169,6 @@ std::optional<PanelSight::WindowPlace> windowPlace(WId window)
 }
 
 namespace {
-/// The 32-bit values of a list property asked for with `cookie`; empty where the window has none.
-QList<qint64> cardinals(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
-{
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
-    QList<qint64> values;
-    if (reply && reply->format == 32) {
-        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-            values.append(data[i]);
-    }
-    std::free(reply);
-    return values;
-}
-
-xcb_get_property_cookie_t askList(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
-                                  xcb_atom_t type, uint32_t count)
-{
-    return xcb_get_property(connection, 0, window, property, type, 0, count);
-}
-
 /// The struts of `clients`, asked all at once and then read: one wait for the lot.
 QList<WorkAreas::Strut> strutsOf(xcb_connection_t *connection, const QList<qint64> &clients, QSize desktop)
 {
@@ -234,6 +235,18 @@ std::optional<QRect> nativeFrame(WId window)
     return frame;
 }
 
+std::optional<QMargins> frameExtents(WId window)
+{
+    xcb_connection_t *connection = applicationConnection();
+    if (!connection || !window)
+        return std::nullopt;
+    const QList<qint64> sides = cardinals(connection, xcb_window_t(window), "_NET_FRAME_EXTENTS", 4);
+    if (sides.size() < 4)
+        return std::nullopt;
+    // The property lists left, right, top, bottom.
+    return QMargins(int(sides[0]), int(sides[2]), int(sides[1]), int(sides[3]));
+}
+
 bool hasCompositor()
 {
     xcb_connection_t *connection = applicationConnection();
@@ -266,6 +279,11 @@ std::optional<DockReservations> dockReservations()
 }
 
 std::optional<QRect> nativeFrame(WId)
+{
+    return std::nullopt;
+}
+
+std::optional<QMargins> frameExtents(WId)
 {
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "WorkAreas.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QMargins>
 #include <QObject>
 #include <QWindow>
 
@@ -59,6 +60,10 @@ void offerNoMinimise(WId window);
 
 /// A window's rectangle on the display, in its pixels; nothing off X11 or when it cannot be told.
 std::optional<QRect> nativeFrame(WId window);
+
+/// The borders the window manager put round a window (its `_NET_FRAME_EXTENTS`), in the display's
+/// pixels; nothing off X11 or before a window manager framed it.
+std::optional<QMargins> frameExtents(WId window);
 
 /// What the window manager reserved for docks: their struts, the desktop's size and the one work
 /// area it publishes (of the workspace on show), all in the display's pixels.
