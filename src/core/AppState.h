@@ -57,8 +57,6 @@ public:
     /// What the floating rock cannot do on this desktop, in one short line for the settings screen;
     /// empty where it can do everything. Not saved: the shell sets it at launch.
     const QString &idleRockNote() const { return m_idleRockNote; }
-    /// True only while the file is being read; saving does nothing meanwhile.
-    bool isLoading() const { return m_isLoading; }
     /// True when nothing is saved: there is no file path, the file could not be read, or saves are held.
     bool runsInMemory() const { return m_file.path().isEmpty() || m_couldNotRead || m_savesHeld; }
     /// Keeps every change in memory from now on, the file untouched: another companion may own it.

@@ -51,15 +51,6 @@ void Chevron::setDirection(Direction direction)
     update();
 }
 
-void Chevron::setChevronWidth(qreal width)
-{
-    if (width == m_width)
-        return;
-    m_width = width;
-    updateGeometry();
-    update();
-}
-
 QSize Chevron::sizeHint() const
 {
     const QSizeF box = boxSize(m_width);

@@ -29,8 +29,6 @@ public:
     void setDirection(Direction direction);
     /// The width of the V in points.
     qreal chevronWidth() const { return m_width; }
-    /// Changes the width of the V and so the size hint.
-    void setChevronWidth(qreal width);
 
     /// The layout box rounded up to whole points; the same for every direction.
     QSize sizeHint() const override;

@@ -6,14 +6,6 @@ void Delay::start(double seconds)
     run();
 }
 
-void Delay::skip()
-{
-    if (!leaveClock())
-        return;
-    land();
-    announce(true);
-}
-
 bool Delay::step(double dt)
 {
     m_left -= dt;

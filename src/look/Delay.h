@@ -13,8 +13,6 @@ public:
 
     /// Starts waiting `seconds` (again, if it was waiting).
     void start(double seconds);
-    /// Ends the wait now, with `finished`; nothing when not waiting.
-    void skip();
     /// Stops waiting without `finished`.
     void cancel() { leaveClock(); }
 

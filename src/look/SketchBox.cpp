@@ -34,24 +34,10 @@ SketchBox::SketchBox(qreal corner, const QColor &fill, qreal line, QWidget *pare
     m_outline->show();
 }
 
-void SketchBox::setCorner(qreal corner)
-{
-    m_corner = corner;
-    update();
-    m_outline->update();
-}
-
 void SketchBox::setFill(const QColor &fill)
 {
     m_fill = fill;
     update();
-}
-
-void SketchBox::setLine(qreal line)
-{
-    m_line = line;
-    update();
-    m_outline->update();
 }
 
 void SketchBox::paintEvent(QPaintEvent *)

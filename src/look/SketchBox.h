@@ -19,12 +19,8 @@ public:
     QColor fill() const { return m_fill; }
     /// Outline width in points.
     qreal line() const { return m_line; }
-    /// Changes the corner radius.
-    void setCorner(qreal corner);
     /// Refills the box.
     void setFill(const QColor &fill);
-    /// Changes the outline width.
-    void setLine(qreal line);
 
 protected:
     /// The fill, under the children.

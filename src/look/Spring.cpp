@@ -43,17 +43,6 @@ double Spring::angularFrequency() const
     return 2 * std::numbers::pi / response;
 }
 
-double Spring::stiffness() const
-{
-    const double w0 = angularFrequency();
-    return w0 * w0;
-}
-
-double Spring::damping() const
-{
-    return 4 * std::numbers::pi * zeta() / response;
-}
-
 Spring::Step Spring::step(double dt) const
 {
     if (response <= 0) {

@@ -22,10 +22,6 @@ struct Spring {
 
     /// Undamped angular frequency 2π / response, per second.
     double angularFrequency() const;
-    /// Stiffness k = (2π / response)² for unit mass.
-    double stiffness() const;
-    /// Damping coefficient c = 4π × dampingFraction / response for unit mass.
-    double damping() const;
     /// The exact solution of the damped oscillator over `dt` seconds (under-, critically or over-damped).
     Step step(double dt) const;
 

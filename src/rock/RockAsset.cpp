@@ -372,11 +372,6 @@ void setArtworkSource(ArtworkSource source)
     state().source = std::move(source);
 }
 
-void insertIntoCache(const QString &name, const QImage &image)
-{
-    state().cache.insert(name, image);
-}
-
 int loadCount(const QString &name)
 {
     return state().loads.value(name);

@@ -64,8 +64,6 @@ const QHash<QString, QImage> &cache();
 using ArtworkSource = std::function<std::optional<QImage>(const QString &name)>;
 /// Test seam: replaces the artwork files with `source` (an empty function restores the files).
 void setArtworkSource(ArtworkSource source);
-/// Test seam: puts an image into the cache under a name.
-void insertIntoCache(const QString &name, const QImage &image);
 /// Test seam: how many times `load` was asked for that name.
 int loadCount(const QString &name);
 /// Test seam: forgets the cache, both kept images and the load counts.

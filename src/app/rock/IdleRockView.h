@@ -25,9 +25,6 @@ public:
     void raise() override { QWidget::raise(); }
     bool isVisible() const override { return QWidget::isVisible(); }
 
-    /// Whether the window is cut to the rock's outline. Needed where no compositor blends the
-    /// translucent window: it would otherwise be a black square.
-    bool usesShapeMask() const { return m_usesShapeMask; }
     void setUsesShapeMask(bool uses);
 
     /// The rock as the window shows it now (at the window's pixel ratio).

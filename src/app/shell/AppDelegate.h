@@ -68,7 +68,6 @@ public:
 
     AppState *state() const { return m_state.get(); }
     StatusItem *statusItem() const { return m_statusItem.get(); }
-    IdleRock *idleRock() const { return m_idleRock.get(); }
     /// Null until the first click.
     PanelWindow *panel() const { return m_panel.get(); }
 

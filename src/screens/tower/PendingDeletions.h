@@ -19,8 +19,6 @@ public:
 
     /// Deletes the wish of `id` after `seconds` (matched by id when the time comes; gone already is fine).
     void schedule(const QUuid &id, double seconds);
-    /// Whether the wish of `id` waits to be deleted.
-    bool isPending(const QUuid &id) const { return m_waiting.contains(id); }
     /// Number of deletions waiting.
     int count() const { return int(m_waiting.size()); }
     /// Performs every waiting deletion now, in the order they were confirmed.

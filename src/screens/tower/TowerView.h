@@ -79,8 +79,6 @@ public:
     QScrollArea *pileArea() const { return m_pileArea; }
     WishCard *card() const { return m_card; }
     Chip *tallChip() const { return m_tallChip; }
-    /// How far the card has come in, 0 gone to 1 in place.
-    double cardPresence() const { return m_cardShown.value(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

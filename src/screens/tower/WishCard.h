@@ -39,8 +39,6 @@ public:
     /// Shows `wish` (as much of its text as a card shows) in a box `boxHeight` tall, sizing the card
     /// to it.
     void setWish(const Wish &wish, int boxHeight);
-    /// Whether the delete chip waits for its second press.
-    bool isArmed() const { return m_armed; }
     /// Arms or disarms the delete chip; the chip darkens as `blend` goes from 0 to 1.
     void setArmed(bool armed);
     void setArmBlend(double blend);
@@ -50,7 +48,6 @@ public:
     WrappedText *text() const { return m_text; }
     QScrollArea *textArea() const { return m_textArea; }
     DrawingWishRenderer *drawing() const { return m_drawing; }
-    QLabel *dateLabel() const { return m_date; }
 
 signals:
     /// The delete chip was pressed.
