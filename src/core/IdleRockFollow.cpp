@@ -9,7 +9,6 @@ namespace {
 constexpr double unknownRate = 60;
 constexpr double lowestRate = 30;
 constexpr double highestRate = 120;
-constexpr double shortestFrame = 1.0 / 240;
 // A rock that cannot follow keeps this far from the corner: clear of the screen's edge, where a
 // pointer pushed into the corner (hot corners, notifications) would sit on it.
 constexpr double restingMargin = 24;

@@ -26,7 +26,9 @@ inline constexpr double aboveShare = 0.2;
 double frameRate(double reported);
 /// The frame timer's whole-millisecond interval for a frame rate.
 int frameIntervalMs(double rate);
-/// The frame time for an interval actually used: never below 1/240 s, so divisions by it are safe.
+/// The shortest frame time counted, so that divisions by a frame time are safe: a 240 Hz frame.
+inline constexpr double shortestFrame = 1.0 / 240;
+/// The frame time for an interval actually used: never below `shortestFrame`.
 double frameTime(int intervalMs);
 
 /// The lock after a frame with the pointer at `pointer` and the window at `frame`: set within 12

@@ -20,6 +20,11 @@ class IdleRockMetrics : public QObject {
 public:
     /// The panel side reached at the smallest scale (0.5).
     static constexpr double minimumSide = 77.0;
+    /// The rock's side and its margin before any screen is known...
+    static constexpr double initialRock = 72;
+    static constexpr double initialPadding = 10;
+    /// ...and the panel side they make: the rock with a margin on either side.
+    static constexpr double initialSide = initialRock + 2 * initialPadding;
 
     /// Sizes for scale 1 before any screen is known.
     explicit IdleRockMetrics(QObject *parent = nullptr);
@@ -49,8 +54,8 @@ private:
     /// The panel side before rounding its parts.
     double panelSide(double scale) const;
 
-    QSizeF m_panelSize{92, 92}; ///< 72 + 2 × 10, matching the initial parts
-    double m_rockSize = 72;     ///< published rock side
-    double m_padding = 10;      ///< published margin
-    double m_baseSide = 92;     ///< kept while no screen is given
+    QSizeF m_panelSize{initialSide, initialSide};
+    double m_rockSize = initialRock;    ///< published rock side
+    double m_padding = initialPadding;  ///< published margin
+    double m_baseSide = initialSide;    ///< kept while no screen is given
 };

@@ -157,7 +157,7 @@ void IdleRockController::step(double dt)
         stopAll();
         return;
     }
-    dt = std::max(dt, 1.0 / 240);
+    dt = std::max(dt, IdleRockFollow::shortestFrame);
     const QPointF pointer = m_feed->position(); // read once: every rule below sees the same point
     const QRectF frame = windowFrame();
     m_isInteractionLocked = IdleRockFollow::lockedAfter(m_isInteractionLocked, frame, pointer);

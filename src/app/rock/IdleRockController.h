@@ -138,7 +138,7 @@ private:
     QTimer m_restTimer;                ///< a slow look at the pointer while resting
     bool m_isInteractionLocked = false;
     std::optional<DesktopScreen> m_activeScreen; ///< the screen the sizes were computed for
-    QSizeF m_activePanelSize{92, 92};
+    QSizeF m_activePanelSize{IdleRockMetrics::initialSide, IdleRockMetrics::initialSide};
     double m_activeScale = 1.0;
     QPointF m_currentOrigin;
     QPointF m_targetOrigin;

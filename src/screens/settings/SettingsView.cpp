@@ -155,7 +155,7 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
     // Only the user's own moves are stored: the store's values reach the controls under signal blockers.
     connect(m_switch, &QAbstractButton::toggled, m_state, &AppState::setIsIdleRockEnabled);
     connect(m_slider, &QSlider::valueChanged, this,
-            [this](int index) { m_state->setIdleRockScale(scaleSteps[std::clamp(index, 0, 4)]); });
+            [this](int index) { m_state->setIdleRockScale(scaleSteps[std::clamp(index, 0, lastStep)]); });
     // The store's signals come before it holds the new value, so the delivered value is the one shown.
     connect(m_state, &AppState::isIdleRockEnabledChanged, this,
             [this](bool on) { followEnabled(on, Ease::easeInOut(fadeSeconds)); });
@@ -171,9 +171,9 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
 int SettingsView::stepIndex(double scale)
 {
     if (!std::isfinite(scale))
-        return 2;
-    const double index = std::round((scale - scaleSteps.front()) / 0.25);
-    return int(std::clamp(index, 0.0, double(scaleSteps.size() - 1)));
+        return wholeStep;
+    const double index = std::round((scale - scaleSteps.front()) / (scaleSteps[1] - scaleSteps[0]));
+    return int(std::clamp(index, 0.0, double(lastStep)));
 }
 
 double SettingsView::sizeBlockOpacity() const
@@ -231,7 +231,7 @@ QWidget *SettingsView::makeSizeBlock()
     auto *sliderColumn = new QVBoxLayout;
     sliderColumn->setSpacing(sliderSpacing);
     m_slider = new QSlider(Qt::Horizontal, m_sizeBlock);
-    m_slider->setRange(0, int(scaleSteps.size()) - 1);
+    m_slider->setRange(0, lastStep);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);
     m_slider->setAccessibleName(sizeTitle());

@@ -61,6 +61,10 @@ public:
     static constexpr double fadeSeconds = 0.2;
     /// The sizes the slider offers, smallest first.
     static constexpr std::array<double, 5> scaleSteps{0.5, 0.75, 1.0, 1.25, 1.5};
+    /// The slider's last step: the largest size.
+    static constexpr int lastStep = int(scaleSteps.size()) - 1;
+    /// The whole size's step, which a size that is no number gets.
+    static constexpr int wholeStep = 2;
 
     explicit SettingsView(AppState *state, QWidget *parent = nullptr);
 
