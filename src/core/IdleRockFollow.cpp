@@ -1,9 +1,14 @@
 #include "IdleRockFollow.h"
 
+#include "DesktopRect.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace IdleRockFollow {
+
+using DesktopRect::maxX;
+using DesktopRect::maxY;
 
 namespace {
 constexpr double unknownRate = 60;
@@ -13,8 +18,6 @@ constexpr double highestRate = 120;
 // pointer pushed into the corner (hot corners, notifications) would sit on it.
 constexpr double restingMargin = 24;
 
-double maxX(const QRectF &r) { return r.x() + r.width(); }
-double maxY(const QRectF &r) { return r.y() + r.height(); }
 } // namespace
 
 double frameRate(double reported)
@@ -86,8 +89,7 @@ QPointF advanced(QPointF current, QPointF target, double dt)
 
 QRect windowFrame(QPointF origin, QSizeF size)
 {
-    const auto whole = [](double value) { return int(std::lround(value)); };
-    return {whole(origin.x()), whole(origin.y()), whole(size.width()), whole(size.height())};
+    return DesktopRect::whole(QRectF(origin, size));
 }
 
 bool hasArrived(QPointF current, QPointF target, QSizeF size)

@@ -1,5 +1,6 @@
 #include "PanelPlacement.h"
 
+#include "DesktopRect.h"
 #include "PanelMetrics.h"
 
 #include <algorithm>
@@ -7,17 +8,8 @@
 
 namespace PanelPlacement {
 
-namespace {
-// In y-up coordinates QRectF's top() is the lower edge; these names say which edge is meant.
-double minY(const QRectF &r)
-{
-    return r.y();
-}
-double maxY(const QRectF &r)
-{
-    return r.y() + r.height();
-}
-} // namespace
+using DesktopRect::maxY;
+using DesktopRect::minY;
 
 std::optional<QRectF> anchorRect(const QRectF &iconRect, std::optional<QPointF> pointerAtClick)
 {
@@ -82,8 +74,7 @@ QSizeF centredContent(double visibleHeight, double chrome, double contentHeight)
 
 QRect integral(const QRectF &frame)
 {
-    const auto whole = [](double value) { return int(std::lround(value)); };
-    return {whole(frame.x()), whole(frame.y()), whole(frame.width()), whole(frame.height())};
+    return DesktopRect::whole(frame);
 }
 
 } // namespace PanelPlacement
