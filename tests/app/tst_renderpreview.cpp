@@ -11,6 +11,7 @@
 #include "TowerView.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QProcessEnvironment>
@@ -207,17 +208,32 @@ private slots:
         qputenv("KIVVO_SELECT", "kept");
         const QProcessEnvironment before = QProcessEnvironment::systemEnvironment();
         QTemporaryDir folder;
-        const int shot = RenderPreview::shootAll(folder.path());
+        const RenderPreview::Written written = RenderPreview::shootAll(folder.path());
         const QProcessEnvironment after = QProcessEnvironment::systemEnvironment();
         qunsetenv("KIVVO_SELECT");
         QCOMPARE(after.toStringList(), before.toStringList());
-        QCOMPARE(shot, 14);
+        QCOMPARE(written.files.size(), 14);
+        QVERIFY(written.failed.isEmpty());
         const QList<RenderPreview::Shot> shots = RenderPreview::shots();
         for (const RenderPreview::Shot &entry : shots) {
             const QSize size = QImageReader(folder.filePath(entry.name + QStringLiteral(".png"))).size();
             QCOMPARE(size.width(), 640);
             QCOMPARE(size.height(), int(std::lround(entry.height() * 2)));
         }
+    }
+
+    void aFolderThatCannotBeMadeFailsEveryPicture()
+    {
+        // Beneath a plain file no folder can be made, not even by root.
+        QTemporaryDir scratch;
+        QFile blocker(scratch.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString folder = scratch.filePath(QStringLiteral("file/sheets"));
+        const RenderPreview::Written written = RenderPreview::renderAll(folder);
+        QVERIFY(written.files.isEmpty());
+        QCOMPARE(written.failed.size(), 7);
+        QCOMPARE(written.failed.first(), folder + QStringLiteral("/01-onboarding-draw.png"));
     }
 };
 

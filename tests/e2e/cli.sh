@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line as a user meets it: --help and --version print and exit 0 without a display; a
 # mistyped option or a stray word prints one line on standard error naming it and exits 2 without
-# starting anything; the manual page names every option and variable the help names.
+# starting anything; a picture mode says how many pictures it wrote, or names each one it could not
+# write and exits 1; the manual page names every option and variable the help names.
 set -euo pipefail
 
 kivvo="$1"
@@ -40,6 +41,15 @@ for mistake in --bogus --render=out wish; do
         fail "kivvo $mistake said: $(cat "$scratch/err")"
 done
 [[ ! -e "$XDG_DATA_HOME/Kivvo" ]] || fail "a mistyped option started the companion: it made its data folder"
+
+# A picture mode says what it wrote, and fails on each picture it could not write.
+timeout 50 "$kivvo" --render "$scratch/sheets" 2>"$scratch/err" || fail "--render failed: $(cat "$scratch/err")"
+[[ "$(tail -1 "$scratch/err")" == "rendered 7 pictures to $scratch/sheets" ]] || fail "--render said: $(cat "$scratch/err")"
+status=0
+timeout 50 "$kivvo" --render "$scratch/sheets/01-onboarding-draw.png/in" 2>"$scratch/err" || status=$?
+((status == 1)) || fail "--render into a folder that cannot be made exited with $status"
+grep -qF "could not write $scratch/sheets/01-onboarding-draw.png/in/07-drawn-shapes.png" "$scratch/err" ||
+    fail "--render into a folder that cannot be made said: $(cat "$scratch/err")"
 
 # Every option and variable of the help is in the manual page (troff escapes its dashes).
 man_text="$(sed 's/\\-/-/g' "$manual")"

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -17,15 +18,17 @@ class QWidget;
 /// The developer tool that renders the program's looks with fixed sample data into PNG files.
 namespace RenderPreview {
 
+/// The side of the canvas the sample strokes are drawn on, as the onboarding canvas is.
+inline constexpr double sampleCanvas = 224;
 /// One recognised sample stroke of the drawn-shapes sheet.
 struct SampleDrawing {
-    QList<QPointF> stroke; ///< canvas points on a 224 x 224 canvas
+    QList<QPointF> stroke; ///< canvas points
     RockDrawing result;
 };
 
 /// Five sample wishes, or KIVVO_WISHES of them when that holds a whole number of at least 1.
 QList<Wish> sampleWishes();
-/// Five wobbly sample strokes, each with its recognition on a 224 x 224 canvas.
+/// Five wobbly sample strokes, each with its recognition on the sample canvas.
 QList<SampleDrawing> sampleDrawings();
 
 /// A named sheet and its size in points.
@@ -39,9 +42,15 @@ QList<Sheet> renderSheets();
 inline constexpr int maxSampleWishes = 1000;
 /// Paints the named sheet at the given pixel ratio; a null image for an unknown name.
 QImage renderSheet(const QString &name, qreal devicePixelRatio = 2);
-/// Writes every sheet as FOLDER/name.png at scale 2; write errors are ignored. Returns how many
-/// files were written.
-int renderAll(const QString &folder);
+/// The pictures a mode wrote into its folder, and those it could not write, as paths.
+struct Written {
+    QStringList files;
+    QStringList failed;
+};
+/// Saves `image` as FOLDER/name.png, making the folder where missing, and notes it in `written`.
+void savePicture(const QImage &image, const QString &folder, const QString &name, Written &written);
+/// Writes every sheet as FOLDER/name.png at scale 2.
+Written renderAll(const QString &folder);
 
 /// One screen of the panel to capture.
 struct Shot {
@@ -57,8 +66,8 @@ QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio = 2);
 /// `view` shown off screen at `size`, `prepare`d, settled and drawn at `devicePixelRatio`.
 QImage captureView(QWidget &view, const QSizeF &size, qreal devicePixelRatio,
                    const std::function<void()> &prepare = {});
-/// Writes every shot as FOLDER/name.png and the summary line; returns how many were shot.
-int shootAll(const QString &folder);
+/// Writes every shot as FOLDER/name.png.
+Written shootAll(const QString &folder);
 /// The offscreen platform on a pinned 1440 x 900 screen described in the file `configPath` (written
 /// here), so shots look the same on every machine; the value for QT_QPA_PLATFORM, empty if the file
 /// cannot be written.

@@ -58,6 +58,18 @@ void useUtf8CharacterType()
         std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
+/// Says what a picture mode wrote: each file it could not write on its own line, or how many it
+/// wrote. The exit status: 0 when every picture was written, 1 otherwise.
+int reportWritten(const RenderPreview::Written &written, const char *done, const QString &folder)
+{
+    for (const QString &path : written.failed)
+        std::fprintf(stderr, "kivvo: could not write %s\n", qPrintable(path));
+    if (!written.failed.isEmpty())
+        return 1;
+    std::fprintf(stderr, "%s %lld pictures to %s\n", done, qlonglong(written.files.size()), qPrintable(folder));
+    return 0;
+}
+
 /// The tray companion, until the user quits it.
 int runCompanion(QApplication &app)
 {
@@ -130,13 +142,10 @@ int main(int argc, char **argv)
     switch (choice.mode) {
     case EntryChoice::Mode::render:
         Theme::registerFonts();
-        RenderPreview::renderAll(choice.folder);
-        std::fprintf(stderr, "rendered to %s\n", choice.folder.toUtf8().constData());
-        return 0;
+        return reportWritten(RenderPreview::renderAll(choice.folder), "rendered", choice.folder);
     case EntryChoice::Mode::shoot:
         Theme::registerFonts();
-        RenderPreview::shootAll(choice.folder);
-        return 0;
+        return reportWritten(RenderPreview::shootAll(choice.folder), "shot", choice.folder);
     case EntryChoice::Mode::window:
         Theme::registerFonts();
         RenderPreview::runDebugWindow();
