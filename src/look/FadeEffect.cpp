@@ -39,3 +39,16 @@ void FadeEffect::draw(QPainter *painter)
     painter->restore();
     engine->setSystemClip(clip);
 }
+
+void FadeEffect::show(QWidget *widget, double presence)
+{
+    auto *fade = dynamic_cast<FadeEffect *>(widget->graphicsEffect());
+    if (!fade) {
+        fade = new FadeEffect(widget);
+        widget->setGraphicsEffect(fade);
+    }
+    const double shown = std::clamp(presence, 0.0, 1.0);
+    widget->setVisible(shown > 0.001);
+    fade->setOpacity(shown);
+    fade->setEnabled(shown < 1);
+}

@@ -3,18 +3,14 @@
 #include "AppState.h"
 #include "Chevron.h"
 #include "EnumNames.h"
-#include "FadeEffect.h"
 #include "Labels.h"
 #include "PreviewSwitches.h"
-#include "PrimaryButton.h"
 #include "RockCard.h"
 #include "RockColorLook.h"
-#include "RockDrawingCanvas.h"
 #include "SecondaryButton.h"
 #include "SketchMenu.h"
 #include "Theme.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -30,8 +26,6 @@ const QString likeItHint = u"마음에 들어?"_s;
 
 constexpr int sideInset = 24;
 constexpr int cardsHeight = 128;
-constexpr int canvasSide = 224;
-constexpr Spring draftButtonsSpring{0.3, 0.8};
 constexpr qreal backChevronWidth = 10;
 
 /// "그만두기" with a left chevron before it; the whole rectangle takes the click.
@@ -106,8 +100,7 @@ QLabel *colorDot(RockColor color)
 } // namespace
 
 CustomizeView::CustomizeView(AppState *state, bool redrawing, QWidget *parent)
-    : QWidget(parent), m_state(state), m_redrawing(redrawing), m_draft(RenderPreview::previewDraft()),
-      m_hint(m_draft ? likeItHint : aroundFaceHint), m_draftButtonsPresence(m_draft ? 1.0 : 0.0)
+    : QWidget(parent), m_state(state), m_redrawing(redrawing)
 {
     m_modes = new QStackedWidget(this);
     m_modes->addWidget(makePicker());
@@ -119,10 +112,7 @@ CustomizeView::CustomizeView(AppState *state, bool redrawing, QWidget *parent)
     // The store's signals come before it holds the new values: read it once they are all through.
     connect(m_state, &AppState::willChange, this,
             [this] { QMetaObject::invokeMethod(this, &CustomizeView::followStore, Qt::QueuedConnection); });
-    connect(&m_draftButtonsPresence, &Animation::changed, this, &CustomizeView::followDraftButtons);
     followStore();
-    applyDraft(m_draft);
-    followDraftButtons();
 }
 
 QString CustomizeView::colorTitle(RockColor color)
@@ -181,23 +171,21 @@ QString CustomizeView::expressionTitle(RockExpression expression)
 
 void CustomizeView::startRedraw()
 {
-    applyDraft(std::nullopt);
-    applyHint(aroundFaceHint);
+    applyNoDraft();
     applyRedrawing(true);
 }
 
 void CustomizeView::cancelRedraw()
 {
-    applyDraft(std::nullopt);
-    applyHint(aroundFaceHint);
+    applyNoDraft();
     applyRedrawing(false);
 }
 
 void CustomizeView::keepDraft()
 {
-    if (!m_draft)
+    if (!draft())
         return;
-    const CustomRockShape kept = *m_draft;
+    const CustomRockShape kept = *draft();
     m_state->setCustomRockShape(kept);
     m_state->setUsesCustomRock(true);
     cancelRedraw();
@@ -205,8 +193,13 @@ void CustomizeView::keepDraft()
 
 void CustomizeView::clearDraft()
 {
-    applyDraft(std::nullopt);
-    applyHint(aroundFaceHint);
+    applyNoDraft();
+}
+
+void CustomizeView::applyNoDraft()
+{
+    m_drawing->setDraft(std::nullopt);
+    m_drawing->setHint(aroundFaceHint);
 }
 
 QWidget *CustomizeView::makePicker()
@@ -297,38 +290,14 @@ QWidget *CustomizeView::makeRedraw()
     connect(back, &QAbstractButton::clicked, this, &CustomizeView::cancelRedraw);
     column->addWidget(back, 0, Qt::AlignLeft);
     column->addSpacing(12);
-    m_heading = Labels::make(QString(), Theme::title(), Theme::ink, page);
-    m_heading->setFixedHeight(30);
-    column->addWidget(m_heading);
-    column->addSpacing(16);
-    m_canvas = new RockDrawingCanvas(page);
-    m_canvas->setFixedSize(canvasSide, canvasSide);
-    m_canvas->setShowsOutline(false);
-    connect(m_canvas, &RockDrawingCanvas::draftChanged, this, &CustomizeView::applyDraft);
-    connect(m_canvas, &RockDrawingCanvas::hintChanged, this, &CustomizeView::applyHint);
-    column->addWidget(m_canvas, 0, Qt::AlignHCenter);
-    column->addSpacing(12);
-    m_hintLabel = Labels::make(m_hint, Theme::caption(), Theme::inkSoft, page);
-    m_hintLabel->setFixedHeight(16);
-    column->addWidget(m_hintLabel);
-    auto *buttonsRow = new QWidget(page);
-    buttonsRow->setFixedHeight(48);
-    auto *row = new QHBoxLayout(buttonsRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    m_draftButtons = new QWidget(buttonsRow);
-    auto *buttons = new QHBoxLayout(m_draftButtons);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->setSpacing(10);
-    auto *again = new SecondaryButton(u"다시 그리기"_s, m_draftButtons);
-    auto *keep = new PrimaryButton(u"이걸로 할래"_s, m_draftButtons);
-    connect(again, &QAbstractButton::clicked, this, &CustomizeView::clearDraft);
-    connect(keep, &QAbstractButton::clicked, this, &CustomizeView::keepDraft);
-    buttons->addWidget(again, 0, Qt::AlignVCenter);
-    buttons->addWidget(keep, 1, Qt::AlignVCenter);
-    m_draftButtons->setGraphicsEffect(new FadeEffect(m_draftButtons));
-    row->addWidget(m_draftButtons);
-    column->addWidget(buttonsRow);
-    column->addSpacing(16);
+    m_drawing = new RockDrawingStep({{u"돌 모양을 그려줘"_s, u"오. 너 닮은 돌."_s}, false, 48, std::nullopt}, page);
+    // A prepared drawing is there from the start, not arriving.
+    const std::optional<CustomRockShape> prepared = RenderPreview::previewDraft();
+    m_drawing->setDraft(prepared, false);
+    m_drawing->setHint(prepared ? likeItHint : aroundFaceHint);
+    connect(m_drawing, &RockDrawingStep::clearPressed, this, &CustomizeView::clearDraft);
+    connect(m_drawing, &RockDrawingStep::keepPressed, this, &CustomizeView::keepDraft);
+    column->addWidget(m_drawing);
     column->addStretch(1);
     return page;
 }
@@ -360,32 +329,4 @@ void CustomizeView::applyRedrawing(bool redrawing)
     m_redrawing = redrawing;
     m_modes->setCurrentIndex(redrawing ? 1 : 0);
     emit redrawingChanged(redrawing);
-}
-
-void CustomizeView::applyDraft(std::optional<CustomRockShape> draft)
-{
-    const bool hadDraft = m_draft.has_value();
-    m_draft = std::move(draft);
-    if (m_canvas->draft() != m_draft)
-        m_canvas->setDraft(m_draft);
-    m_heading->setText(m_draft ? u"오. 너 닮은 돌."_s : u"돌 모양을 그려줘"_s);
-    if (hadDraft != m_draft.has_value())
-        m_draftButtonsPresence.animateTo(m_draft ? 1.0 : 0.0, draftButtonsSpring);
-}
-
-void CustomizeView::applyHint(const QString &hint)
-{
-    m_hint = hint;
-    m_canvas->setHint(hint);
-    m_hintLabel->setText(hint);
-}
-
-void CustomizeView::followDraftButtons()
-{
-    const double presence = m_draftButtonsPresence.value();
-    m_draftButtons->setVisible(presence > 0.001);
-    m_draftButtons->setEnabled(m_draft.has_value());
-    auto *fade = static_cast<QGraphicsOpacityEffect *>(m_draftButtons->graphicsEffect());
-    fade->setOpacity(std::clamp(presence, 0.0, 1.0));
-    fade->setEnabled(presence < 1);
 }

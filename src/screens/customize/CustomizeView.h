@@ -2,8 +2,8 @@
 
 #include "CustomRockShape.h"
 #include "RockColor.h"
+#include "RockDrawingStep.h"
 #include "RockExpression.h"
-#include "SpringAnimation.h"
 
 #include <QString>
 #include <QWidget>
@@ -11,10 +11,8 @@
 #include <optional>
 
 class AppState;
-class QLabel;
 class QStackedWidget;
 class RockCard;
-class RockDrawingCanvas;
 class SketchButton;
 class SketchMenu;
 
@@ -44,8 +42,8 @@ public:
 
     bool isRedrawing() const { return m_redrawing; }
     /// The outline drawn and not yet kept, and the line under the canvas.
-    const std::optional<CustomRockShape> &draft() const { return m_draft; }
-    const QString &hint() const { return m_hint; }
+    const std::optional<CustomRockShape> &draft() const { return m_drawing->draft(); }
+    const QString &hint() const { return m_drawing->hint(); }
 
     /// Into the redraw mode with an empty canvas.
     void startRedraw();
@@ -62,9 +60,9 @@ public:
     SketchButton *redrawButton() const { return m_redraw; }
     SketchMenu *colorMenu() const { return m_colorMenu; }
     SketchMenu *expressionMenu() const { return m_expressionMenu; }
-    RockDrawingCanvas *canvas() const { return m_canvas; }
-    QLabel *heading() const { return m_heading; }
-    QWidget *draftButtons() const { return m_draftButtons; }
+    RockDrawingCanvas *canvas() const { return m_drawing->canvas(); }
+    QString heading() const { return m_drawing->title(); }
+    QWidget *draftButtons() const { return m_drawing->draftButtons(); }
 
 signals:
     /// The redraw mode was entered or left.
@@ -83,17 +81,11 @@ private:
     void followStore();
     /// Switches the mode and tells the home.
     void applyRedrawing(bool redrawing);
-    /// Shows the draft's heading, hint and keep buttons.
-    void applyDraft(std::optional<CustomRockShape> draft);
-    /// Shows the canvas's advice.
-    void applyHint(const QString &hint);
-    /// Brings the keep buttons in or out with their spring.
-    void followDraftButtons();
+    /// An empty canvas, and the words that ask for an outline.
+    void applyNoDraft();
 
     AppState *m_state;
     bool m_redrawing;
-    std::optional<CustomRockShape> m_draft;
-    QString m_hint;
 
     QStackedWidget *m_modes = nullptr;
     RockCard *m_readyMade = nullptr;
@@ -101,9 +93,5 @@ private:
     SketchButton *m_redraw = nullptr;
     SketchMenu *m_colorMenu = nullptr;
     SketchMenu *m_expressionMenu = nullptr;
-    RockDrawingCanvas *m_canvas = nullptr;
-    QLabel *m_heading = nullptr;
-    QLabel *m_hintLabel = nullptr;
-    QWidget *m_draftButtons = nullptr;
-    SpringAnimation<double> m_draftButtonsPresence;
+    RockDrawingStep *m_drawing = nullptr;
 };

@@ -172,14 +172,14 @@ private slots:
         screen.view->startRedraw();
         QCOMPARE(redrawing.count(), 1);
         QVERIFY(screen.view->isRedrawing());
-        QCOMPARE(screen.view->heading()->text(), u"돌 모양을 그려줘"_s);
+        QCOMPARE(screen.view->heading(), u"돌 모양을 그려줘"_s);
         QCOMPARE(screen.view->hint(), u"표정 둘레를 한 바퀴 그려줘."_s);
         QVERIFY(!screen.view->canvas()->showsOutline());
         QVERIFY(!screen.view->draftButtons()->isVisible());
         // The canvas accepts an outline (as a stroke would).
         screen.view->canvas()->setDraft(RenderPreview::sampleShape());
         emit screen.view->canvas()->draftChanged(RenderPreview::sampleShape());
-        QCOMPARE(screen.view->heading()->text(), u"오. 너 닮은 돌."_s);
+        QCOMPARE(screen.view->heading(), u"오. 너 닮은 돌."_s);
         runClock(1);
         QVERIFY(screen.view->draftButtons()->isVisible());
         screen.view->keepDraft();

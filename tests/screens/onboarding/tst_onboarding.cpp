@@ -214,15 +214,15 @@ private slots:
 
         // Taps anywhere in a slot select; the other slot first, so everything has to follow both ways.
         const RockChoice other = choice == RockChoice::custom ? RockChoice::zezedidIvave : RockChoice::custom;
-        QTest::mouseClick(view.choiceSlot(other), Qt::LeftButton, {}, QPoint(2, 152));
-        QTest::mouseClick(view.choiceSlot(choice), Qt::LeftButton, {}, QPoint(136, 2));
+        QTest::mouseClick(view.choosing()->choiceSlot(other), Qt::LeftButton, {}, QPoint(2, 152));
+        QTest::mouseClick(view.choosing()->choiceSlot(choice), Qt::LeftButton, {}, QPoint(136, 2));
         QCOMPARE(view.selectedRock(), choice);
-        QCOMPARE(view.rockScale(choice), 1.12);
-        QCOMPARE(view.rockOpacity(choice), 1.0);
-        QCOMPARE(std::abs(view.rockAngle(choice)), 4.0);
-        QCOMPARE(view.rockScale(other), 1.0);
-        QCOMPARE(view.rockOpacity(other), 0.5);
-        QCOMPARE(view.rockAngle(other), 0.0);
+        QCOMPARE(view.choosing()->rockScale(choice), 1.12);
+        QCOMPARE(view.choosing()->rockOpacity(choice), 1.0);
+        QCOMPARE(std::abs(view.choosing()->rockAngle(choice)), 4.0);
+        QCOMPARE(view.choosing()->rockScale(other), 1.0);
+        QCOMPARE(view.choosing()->rockOpacity(other), 0.5);
+        QCOMPARE(view.choosing()->rockAngle(other), 0.0);
 
         QStringList writes;
         const auto note = [&](const QString &what) { return [&writes, what] { writes << what; }; };
@@ -260,7 +260,7 @@ private slots:
 
         // Ease-in-out from +4 to -4 over 1.4 s: level at half time, at the far end after one run, and
         // back again after the next, reversed, run.
-        const auto angle = [&] { return view.rockAngle(RockChoice::custom); };
+        const auto angle = [&] { return view.choosing()->rockAngle(RockChoice::custom); };
         clock.advance(0.7);
         QVERIFY(std::abs(angle()) < 1e-4);
         clock.advance(0.7 - 1e-6);
