@@ -7,12 +7,13 @@
 #include "PrimaryButton.h"
 #include "RockImage.h"
 #include "SecondaryButton.h"
+#include "Sketch.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -43,11 +44,39 @@ int slotIndex(RockChoice choice)
 
 constexpr std::array<RockChoice, 2> choices{RockChoice::zezedidIvave, RockChoice::custom};
 
+QString rockName(RockChoice choice)
+{
+    return choice == RockChoice::zezedidIvave ? u"기본 돌"_s : u"내가 그린 돌"_s;
+}
+
 QString takeLabel(RockChoice choice)
 {
-    const QString name = choice == RockChoice::zezedidIvave ? u"기본 돌"_s : u"내가 그린 돌"_s;
-    return name + u" 데려가기"_s;
+    return rockName(choice) + u" 데려가기"_s;
 }
+
+/// A slot of the choice: the step paints the rock beneath it; the slot takes taps over its whole
+/// area, the keyboard (Tab, Space, the arrows between the two) and says which rock is chosen. It
+/// paints only its focus mark.
+class ChoiceSlot : public QRadioButton {
+public:
+    ChoiceSlot(const QString &name, QWidget *parent) : QRadioButton(name, parent)
+    {
+        setFixedSize(slotSize);
+        // A tap chooses without leaving a focus mark; Tab brings the mark, and reaches both slots.
+        setFocusPolicy(Qt::TabFocus);
+        setAutoExclusive(false);
+    }
+
+protected:
+    bool hitButton(const QPoint &at) const override { return rect().contains(at); }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        Sketch::paintFocusRing(painter, rect(), 20, Theme::inkSoft);
+    }
+};
 
 } // namespace
 
@@ -63,13 +92,12 @@ RockChoiceStep::RockChoiceStep(AppState *state, QWidget *parent) : QWidget(paren
     title->setFixedHeight(titleHeight);
     auto *caption = Labels::make(u"언제든 바꿀 수 있어."_s, Theme::caption(), Theme::inkSoft, this);
 
-    // Slots only take taps; this step paints the rocks beneath them (see paintEvent).
+    // The slots take taps and keys; this step paints the rocks beneath them (see paintEvent).
     auto *choiceRow = new QHBoxLayout;
     choiceRow->setSpacing(2);
     for (RockChoice choice : choices) {
-        QWidget *slot = new QWidget(this);
-        slot->setFixedSize(slotSize);
-        slot->installEventFilter(this);
+        auto *slot = new ChoiceSlot(rockName(choice), this);
+        connect(slot, &QAbstractButton::clicked, this, [this, choice] { select(choice); });
         m_slots[slotIndex(choice)] = slot;
     }
     auto *redrawButton = new SecondaryButton(u"다시 그리기"_s, this);
@@ -100,7 +128,7 @@ RockChoiceStep::RockChoiceStep(AppState *state, QWidget *parent) : QWidget(paren
     column->addLayout(takeRow);
     column->addSpacing(16);
 
-    m_selection[slotIndex(m_selectedRock)].setValue(1);
+    applySelection(m_selectedRock, std::nullopt);
     m_wobbleAngle.setValue(wobbleRest);
     for (auto &selection : m_selection)
         connect(&selection, &Animation::changed, this, &RockChoiceStep::updateChoices);
@@ -109,7 +137,7 @@ RockChoiceStep::RockChoiceStep(AppState *state, QWidget *parent) : QWidget(paren
     connect(m_state, &AppState::customRockShapeChanged, this, qOverload<>(&QWidget::update));
 }
 
-QWidget *RockChoiceStep::choiceSlot(RockChoice choice) const
+QAbstractButton *RockChoiceStep::choiceSlot(RockChoice choice) const
 {
     return m_slots[slotIndex(choice)];
 }
@@ -159,31 +187,13 @@ void RockChoiceStep::applySelection(RockChoice choice, std::optional<Spring> spr
     m_selectedRock = choice;
     for (RockChoice each : choices) {
         const double target = each == choice ? 1 : 0;
+        m_slots[slotIndex(each)]->setChecked(each == choice);
         if (spring)
             m_selection[slotIndex(each)].animateTo(target, *spring);
         else
             m_selection[slotIndex(each)].setValue(target);
     }
     m_takeButton->setText(takeLabel(choice));
-}
-
-bool RockChoiceStep::eventFilter(QObject *watched, QEvent *event)
-{
-    for (RockChoice choice : choices) {
-        if (watched != m_slots[slotIndex(choice)])
-            continue;
-        if (event->type() == QEvent::MouseButtonPress)
-            return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            // A tap counts only where it ends inside the slot, as with any button.
-            if (mouse->button() == Qt::LeftButton &&
-                m_slots[slotIndex(choice)]->rect().contains(mouse->pos()))
-                select(choice);
-            return mouse->button() == Qt::LeftButton;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 QRectF RockChoiceStep::rockSquare(RockChoice choice) const

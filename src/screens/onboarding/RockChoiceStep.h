@@ -10,6 +10,7 @@
 
 class AppState;
 class PrimaryButton;
+class QAbstractButton;
 
 /// The first run's second step: the ready-made rock and the one the user drew side by side, each in
 /// a slot that takes taps; the chosen one is grown, opaque and rocks. Under them the button that
@@ -27,7 +28,7 @@ public:
     /// The rock that finishing would keep.
     RockChoice selectedRock() const { return m_selectedRock; }
     /// The area that selects `choice` when tapped.
-    QWidget *choiceSlot(RockChoice choice) const;
+    QAbstractButton *choiceSlot(RockChoice choice) const;
     /// Current scale of the rock in the slot of `choice`: 1.12 selected, 1 not.
     double rockScale(RockChoice choice) const;
     /// Current tilt in degrees of the rock in the slot of `choice`: within ±4 selected, 0 not.
@@ -51,8 +52,6 @@ signals:
 protected:
     /// Paints the two rocks beneath the slots, so the grown, tilted rock is never clipped.
     void paintEvent(QPaintEvent *event) override;
-    /// Taps on the choice slots.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     /// Puts the selection at `choice`; moves the rocks there along `spring`, or at once without one.
@@ -67,7 +66,7 @@ private:
 
     AppState *m_state;
     RockChoice m_selectedRock = RockChoice::custom;
-    std::array<QWidget *, 2> m_slots{};
+    std::array<QAbstractButton *, 2> m_slots{};
     PrimaryButton *m_takeButton = nullptr;
     std::array<SpringAnimation<double>, 2> m_selection; ///< 1 for the selected choice, 0 for the other
     EaseAnimation<double> m_wobbleAngle;                ///< the selected rock's tilt, degrees

@@ -6,11 +6,13 @@
 #include "Sketch.h"
 #include "Theme.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -33,6 +35,25 @@ const QString likeItHint = QStringLiteral("마음에 들어?");
 const QString tooSmallHint = QStringLiteral("내 눈이 다 들어가게 크게 그려줘.");
 const QString tooTightHint = QStringLiteral("내 눈이 들어가게 그려줘.");
 
+/// A rounded outline around the face room, as one stroke on a canvas of `size`: a superellipse of
+/// exponent 3, between a circle and a square, about the room's centre.
+QList<QPointF> roundedStroke(QSizeF size)
+{
+    constexpr int points = 72;
+    constexpr double grow = 1.3;
+    const QRectF &room = CustomRockShape::faceRoom;
+    const double rx = room.width() / 2 * grow, ry = room.height() / 2 * grow * 1.35;
+    QList<QPointF> stroke;
+    for (int i = 0; i <= points; ++i) {
+        const double t = 2 * std::numbers::pi * i / points;
+        const double c = std::cos(t), s = std::sin(t);
+        // |x|^3 + |y|^3 = 1: each coordinate is the circle's, pushed out towards the corners.
+        const double x = std::copysign(std::cbrt(c * c), c), y = std::copysign(std::cbrt(s * s), s);
+        stroke.append(QPointF((room.center().x() + rx * x) * size.width(), (room.center().y() + ry * y) * size.height()));
+    }
+    return stroke;
+}
+
 QColor withAlpha(QColor color, qreal alpha)
 {
     color.setAlphaF(float(color.alphaF() * alpha));
@@ -43,6 +64,9 @@ QColor withAlpha(QColor color, qreal alpha)
 
 RockDrawingCanvas::RockDrawingCanvas(QWidget *parent) : QWidget(parent), m_presence(0.0)
 {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("돌 그리는 곳"));
+    setAccessibleDescription(QStringLiteral("한 번에 돌 모양을 그려줘. 엔터 키를 누르면 둥근 돌 모양을 그려줄게."));
     connect(&m_presence, &Animation::changed, this, qOverload<>(&QWidget::update));
 }
 
@@ -121,6 +145,17 @@ void RockDrawingCanvas::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
+    complete(size());
+}
+
+void RockDrawingCanvas::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) || m_draft || m_stroking) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_rawPoints = roundedStroke(size());
     complete(size());
 }
 
@@ -206,6 +241,8 @@ void RockDrawingCanvas::paintBackground(QPainter &painter) const
     const QPainterPath box = Sketch::boxPath(Sketch::insideForLine(rect(), backgroundLine), backgroundCorner);
     painter.fillPath(box, withAlpha(Theme::paper, backgroundFillOpacity));
     painter.strokePath(box, QPen(withAlpha(Theme::inkSoft, backgroundLineOpacity), backgroundLine));
+    if (hasFocus())
+        Sketch::paintFocusRing(painter, rect(), backgroundCorner, Theme::inkSoft);
 }
 
 void RockDrawingCanvas::paintDrawing(QPainter &painter) const

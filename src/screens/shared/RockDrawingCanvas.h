@@ -12,7 +12,9 @@
 
 class QPainter;
 
-/// The square surface on which the user draws the outline of their own rock with one stroke.
+/// The square surface on which the user draws the outline of their own rock with one stroke. Without
+/// a mouse, Return (or Enter) draws a plain rounded outline around the face room, judged like a drawn
+/// one; the canvas takes the keyboard focus and says so in its accessible description.
 /// The caller owns `draft` and `hint`: it hands the canvas their current values with the setters,
 /// and the canvas reports its own changes through the signals (never for values set by the caller).
 class RockDrawingCanvas : public QWidget {
@@ -48,6 +50,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     /// A stroke whose release can no longer arrive is dropped without a verdict.
     void hideEvent(QHideEvent *event) override;
 

@@ -6,6 +6,7 @@
 #include "SketchButton.h"
 #include "Theme.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -168,6 +169,49 @@ private slots:
         QCOMPARE(bool(button(&view, u"이걸로 할래"_s)), hasDraft);
         QCOMPARE(bool(button(&view, again)), hasDraft);
         QCOMPARE(changes.count(), 0);
+    }
+
+    // Without a mouse: Tab, Return and Space take a newcomer from the empty canvas to home, and
+    // every stop on the way says what it is.
+    void keyboardAlone()
+    {
+        OnboardingView &view = open();
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        const auto press = [](Qt::Key key) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QAccessibleInterface *element = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+            return element ? element->text(QAccessible::Name) : QString();
+        };
+        const auto checked = [&](RockChoice choice) {
+            return QAccessible::queryAccessibleInterface(view.choosing()->choiceSlot(choice))->state().checked;
+        };
+        QCOMPARE(press(Qt::Key_Tab), u"돌 그리는 곳"_s);
+        press(Qt::Key_Return);
+        QVERIFY(view.draft());
+        QCOMPARE(press(Qt::Key_Tab), again);
+        QCOMPARE(press(Qt::Key_Tab), u"이걸로 할래"_s);
+        press(Qt::Key_Space);
+        QCOMPARE(view.step(), Step::choose);
+        QVERIFY(checked(RockChoice::custom) && !checked(RockChoice::zezedidIvave));
+        QCOMPARE(press(Qt::Key_Tab), u"기본 돌"_s);
+        QCOMPARE(press(Qt::Key_Tab), u"내가 그린 돌"_s);
+        QCOMPARE(press(Qt::Key_Backtab), u"기본 돌"_s);
+        press(Qt::Key_Space);
+        QCOMPARE(view.selectedRock(), RockChoice::zezedidIvave);
+        QVERIFY(checked(RockChoice::zezedidIvave) && !checked(RockChoice::custom));
+        // Space on the chosen slot keeps it chosen.
+        press(Qt::Key_Space);
+        QVERIFY(checked(RockChoice::zezedidIvave));
+        QCOMPARE(press(Qt::Key_Tab), u"내가 그린 돌"_s);
+        QCOMPARE(press(Qt::Key_Tab), again);
+        QCOMPARE(press(Qt::Key_Tab), u"기본 돌 데려가기"_s);
+        // "종료" comes last, after the content.
+        QCOMPARE(press(Qt::Key_Tab), u"종료"_s);
+        QCOMPARE(press(Qt::Key_Backtab), u"기본 돌 데려가기"_s);
+        press(Qt::Key_Space);
+        QVERIFY(m_state->hasOnboarded());
+        QVERIFY(!m_state->usesCustomRock());
     }
 
     void keepAndFinish_data()

@@ -173,6 +173,44 @@ private slots:
         QCOMPARE(drafts.size(), accepted ? 1 : 0);
     }
 
+    void returnDrawsARoundedRock_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("hasDraft");
+        QTest::addColumn<bool>("draws");
+        QTest::newRow("Return") << int(Qt::Key_Return) << false << true;
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << false << true;
+        QTest::newRow("Return over a draft") << int(Qt::Key_Return) << true << false;
+        QTest::newRow("Space") << int(Qt::Key_Space) << false << false;
+    }
+
+    // Without a mouse, a key draws an outline that the rules accept, as a stroke would.
+    void returnDrawsARoundedRock()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, hasDraft);
+        QFETCH(bool, draws);
+        Canvas canvas;
+        canvas.show();
+        const CustomRockShape shape{{{0.1, 0.1}, {0.9, 0.1}, {0.9, 0.9}, {0.1, 0.9}}};
+        if (hasDraft)
+            canvas.setDraft(shape);
+        QSignalSpy drafts(&canvas, &RockDrawingCanvas::draftChanged);
+        QTest::keyClick(&canvas, Qt::Key(key));
+        QCOMPARE(drafts.size(), draws ? 1 : 0);
+        if (!draws) {
+            QCOMPARE(canvas.draft(), hasDraft ? std::optional(shape) : std::nullopt);
+            return;
+        }
+        QCOMPARE(canvas.hint(), u"마음에 들어?"_s);
+        // Round all the way: its box holds the eyes' room and it stays inside the canvas.
+        QPainterPath outline = canvas.draft()->path(QRectF(0, 0, 1, 1));
+        QVERIFY(outline.boundingRect().contains(CustomRockShape::faceRoom));
+        QVERIFY(QRectF(0, 0, 1, 1).contains(outline.boundingRect()));
+        QVERIFY(canvas.focusPolicy() & Qt::TabFocus);
+        QVERIFY(!canvas.accessibleDescription().isEmpty());
+    }
+
     void recordedPoints_data()
     {
         QTest::addColumn<QSize>("size");
