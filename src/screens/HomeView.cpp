@@ -212,6 +212,9 @@ void HomeView::makeHeader()
     for (Screen screen : screens) {
         auto *button = new SketchButton(segmentTitle(screen), Theme::handwriting(14, QFont::Bold),
                                         segmentStyle(), m_segmentsRow);
+        // Checked is the current segment, as a screen reader tells it.
+        button->setCheckable(true);
+        button->setChecked(screen == m_screen);
         auto *shade = new EaseAnimation<double>(screen == m_screen ? 1.0 : 0.0, button);
         const auto follow = [button, shade] {
             button->setFill(Sketch::blend(Theme::paper, Theme::ink, shade->value()));
@@ -219,7 +222,10 @@ void HomeView::makeHeader()
         };
         follow();
         connect(shade, &Animation::changed, button, follow);
-        connect(button, &QAbstractButton::clicked, this, [this, screen] { choose(screen); });
+        connect(button, &QAbstractButton::clicked, this, [this, screen, button] {
+            choose(screen);
+            button->setChecked(screen == m_screen); // a click on the current one keeps it current
+        });
         m_segments[std::size_t(screen)] = button;
         m_segmentShades[std::size_t(screen)] = shade;
         row->addWidget(button, 0, Qt::AlignVCenter);
@@ -295,6 +301,7 @@ void HomeView::applyChrome()
     for (Screen screen : screens) {
         const double shade = screen == m_screen ? 1.0 : 0.0;
         m_segmentShades[std::size_t(screen)]->animateTo(shade, Ease::easeInOut(segmentSeconds));
+        m_segments[std::size_t(screen)]->setChecked(screen == m_screen);
     }
     arrange();
 }

@@ -36,6 +36,17 @@ bool valuedRole(QAccessible::Role role)
     return role == QAccessible::Slider || role == QAccessible::SpinBox || role == QAccessible::ComboBox;
 }
 
+/// Whether `element` offers an action besides taking the focus, which every focusable widget offers.
+bool hasActions(QAccessibleInterface *element)
+{
+    QAccessibleActionInterface *actions = element->actionInterface();
+    if (!actions)
+        return false;
+    QStringList names = actions->actionNames();
+    names.removeAll(QAccessibleActionInterface::setFocusAction());
+    return !names.isEmpty();
+}
+
 /// What is wrong with one element a user can operate, or nothing.
 QString faultOf(QAccessibleInterface *element)
 {
@@ -60,7 +71,7 @@ void collectFaults(QAccessibleInterface *element, QStringList &faults)
     const auto *widget = qobject_cast<const QWidget *>(element->object());
     const bool reachable = widget && (widget->focusPolicy() & Qt::TabFocus);
     const bool operable = reachable || operableRole(element->role()) ||
-                          (element->actionInterface() && !element->actionInterface()->actionNames().isEmpty());
+                          hasActions(element);
     if (operable) {
         const QString fault = faultOf(element);
         if (!fault.isEmpty())

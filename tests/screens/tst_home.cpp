@@ -11,6 +11,7 @@
 #include "TowerView.h"
 #include "WishHandOver.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPointer>
 #include <QStyleHints>
@@ -112,13 +113,24 @@ private slots:
     void segmentsSwitchScreens()
     {
         Home home(2);
+        // A screen reader hears which segment is the current one.
+        const auto current = [&] {
+            QList<Screen> checked;
+            for (Screen screen : {Screen::talk, Screen::tower, Screen::customize})
+                if (QAccessible::queryAccessibleInterface(home.view->segment(screen))->state().checked)
+                    checked.append(screen);
+            return checked;
+        };
         QVERIFY(home.content<TalkView>());
+        QCOMPARE(current(), QList{Screen::talk});
         QTest::mouseClick(home.view->segment(Screen::tower), Qt::LeftButton);
         QVERIFY(home.content<TowerView>());
+        QCOMPARE(current(), QList{Screen::tower});
         QWidget *tower = home.view->content();
         // The chosen segment again changes nothing.
         QTest::mouseClick(home.view->segment(Screen::tower), Qt::LeftButton);
         QCOMPARE(home.view->content(), tower);
+        QCOMPARE(current(), QList{Screen::tower});
         QTest::mouseClick(home.view->segment(Screen::customize), Qt::LeftButton);
         QVERIFY(home.content<CustomizeView>());
         // Settings replace the screen; back returns to it.

@@ -1,5 +1,6 @@
 #include "RockDrawingCanvas.h"
 
+#include "AccessibleRole.h"
 #include "CustomRockFace.h"
 #include "CustomRockView.h"
 #include "RockOutlineHint.h"
@@ -65,6 +66,7 @@ QColor withAlpha(QColor color, qreal alpha)
 RockDrawingCanvas::RockDrawingCanvas(QWidget *parent) : QWidget(parent), m_presence(0.0)
 {
     setFocusPolicy(Qt::StrongFocus);
+    AccessibleRole::set(this, QAccessible::Canvas);
     setAccessibleName(QStringLiteral("돌 그리는 곳"));
     setAccessibleDescription(QStringLiteral("한 번에 돌 모양을 그려줘. 엔터 키를 누르면 둥근 돌 모양을 그려줄게."));
     connect(&m_presence, &Animation::changed, this, qOverload<>(&QWidget::update));

@@ -1,5 +1,6 @@
 #include "ModeSwitch.h"
 
+#include "Sketch.h"
 #include "Theme.h"
 
 #include <QAccessible>
@@ -21,17 +22,48 @@ constexpr double knobInset = 2;
 constexpr QSizeF knobSize(42, 22);
 constexpr double knobCorner = 11;
 
-/// Read as one element: its name and the chosen word as its value.
-class ModeSwitchAccessible : public QAccessibleWidget {
+/// Read as one element, a two-step slider: its name, the chosen word as its value (0 글, 1 그림), and
+/// set through its value or its actions as a tap would.
+class ModeSwitchAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit ModeSwitchAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Slider) {}
 
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
-            return ModeSwitch::label(static_cast<ModeSwitch *>(widget())->mode());
+            return ModeSwitch::label(modeSwitch()->mode());
         return QAccessibleWidget::text(kind);
     }
+    QVariant currentValue() const override { return modeSwitch()->mode() == Mode::drawing ? 1 : 0; }
+    void setCurrentValue(const QVariant &value) override
+    {
+        emit modeSwitch()->modeRequested(value.toInt() > 0 ? Mode::drawing : Mode::text);
+    }
+    QVariant maximumValue() const override { return 1; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << increaseAction() << decreaseAction() << toggleAction();
+    }
+    void doAction(const QString &name) override
+    {
+        const Mode mode = modeSwitch()->mode();
+        if (name == increaseAction() || name == decreaseAction() || name == toggleAction())
+            setCurrentValue(name == increaseAction() ? 1 : name == decreaseAction() ? 0 : mode == Mode::text ? 1 : 0);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    using Mode = ModeSwitch::Mode;
+    ModeSwitch *modeSwitch() const { return static_cast<ModeSwitch *>(widget()); }
 };
 
 QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
@@ -81,6 +113,8 @@ void ModeSwitch::paintEvent(QPaintEvent *)
     painter.setPen(QPen(Theme::inkSoft, 1.2));
     painter.setBrush(Theme::paper);
     painter.drawRoundedRect(track, trackCorner - 0.6, trackCorner - 0.6);
+    if (hasFocus())
+        Sketch::paintFocusRing(painter, track.adjusted(-3, -3, 3, 3), trackCorner + 3, Theme::inkSoft, 0);
     const double travel = width - 2 * knobInset - knobSize.width();
     const QRectF knob(QPointF(knobInset + travel * m_knob.value(), (height - knobSize.height()) / 2),
                       knobSize);

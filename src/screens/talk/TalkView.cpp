@@ -1,5 +1,6 @@
 #include "TalkView.h"
 
+#include "AccessibleRole.h"
 #include "AppState.h"
 #include "Delay.h"
 #include "DrawingWishCanvas.h"
@@ -98,6 +99,11 @@ QString TalkView::drawingPlaceholder()
 TalkView::TalkView(AppState *state, QWidget *parent)
     : QWidget(parent), m_state(state), m_mode(initialMode()), m_bounce(0), m_boxHeight(0)
 {
+    // The rock's line is painted; this stand-in over it puts its words in the accessibility tree.
+    m_speechText = new QWidget(this);
+    m_speechText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    AccessibleRole::set(m_speechText, QAccessible::StaticText);
+    m_speechText->setAccessibleName(QString(speech()).replace(u'\n', u' '));
     makeComposer();
     makeBottomRow();
     connect(&m_bounce, &Animation::changed, this, [this] { update(QRect(0, 0, width(), composerTop())); });
@@ -199,6 +205,8 @@ void TalkView::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     // Text is laid out when the width changes, not on each frame of the box's spring.
     m_speechHeight = speechHeight();
+    m_speechText->setGeometry(QRectF(sideInset, rockTop + rockSize + gap, width() - 2 * sideInset, m_speechHeight)
+                                  .toAlignedRect());
     arrange();
 }
 
@@ -209,6 +217,9 @@ void TalkView::makeComposer()
     m_placeholder->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_placeholder->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_field = new WishInputField(maxWishLength, textComposerMaxLines, m_composer);
+    // The painted placeholder is not the field's: a screen reader hears it as the description.
+    m_field->setAccessibleName(u"소원"_s);
+    m_field->setAccessibleDescription(placeholder());
     ScreenFocus::markStart(m_field);
     connect(m_field, &WishInputField::submitted, this, &TalkView::submit);
     connect(m_field, &WishInputField::textEdited, this, &TalkView::followText);

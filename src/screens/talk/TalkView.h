@@ -116,6 +116,7 @@ private:
     bool m_composing = false;
     int m_lines = 1;           ///< the text box's lines, measured when the text changes
     double m_speechHeight = 0; ///< the rock's line laid out, measured when the width changes
+    QWidget *m_speechText = nullptr; ///< the rock's line for assistive technology; paints nothing
     QSize m_canvasMaskSize;    ///< the pad size its rounded mask was made for
 
     SketchBox *m_composer = nullptr;

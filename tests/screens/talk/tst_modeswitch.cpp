@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include <QAccessible>
 #include <QImage>
 #include <QList>
 #include <QTest>
@@ -98,6 +99,24 @@ private slots:
                                         .arg(slide[i][word])
                                         .arg(faint)));
         }
+    }
+
+    /// A screen reader reads the chosen word as the value and sets it as a tap would.
+    void readAndSetWithoutAPointer()
+    {
+        ModeSwitch control(Mode::text);
+        connect(&control, &ModeSwitch::modeRequested, &control, &ModeSwitch::setMode);
+        QAccessibleInterface *element = QAccessible::queryAccessibleInterface(&control);
+        QCOMPARE(element->text(QAccessible::Name), QStringLiteral("입력 방식"));
+        QCOMPARE(element->text(QAccessible::Value), QStringLiteral("글"));
+        QVERIFY(element->valueInterface());
+        element->valueInterface()->setCurrentValue(1);
+        QCOMPARE(control.mode(), Mode::drawing);
+        QCOMPARE(element->text(QAccessible::Value), QStringLiteral("그림"));
+        element->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(control.mode(), Mode::text);
+        element->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+        QCOMPARE(control.mode(), Mode::text);
     }
 };
 
