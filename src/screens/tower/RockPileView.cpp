@@ -1,9 +1,15 @@
 #include "RockPileView.h"
 
+#include "RockPileAccessible.h"
+
 #include "AnimationClock.h"
 #include "Delay.h"
 #include "RockPile.h"
+#include "Sketch.h"
+#include "Theme.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -11,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
 
 /// Steps every moving stone from the shared clock; registered only while one moves.
 class RockPileView::Animator : public Animation {
@@ -52,6 +60,9 @@ RockPileView::RockPileView(QWidget *parent)
     : QWidget(parent), m_animator(std::make_unique<Animator>(this)), m_landingDelay(std::make_unique<Delay>())
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setFocusPolicy(Qt::TabFocus);
+    RockPileAccessible::install(); // before the name, whose change asks for the pile's reading
+    setAccessibleName(u"돌탑"_s);
     connect(m_landingDelay.get(), &Animation::finished, this, &RockPileView::land);
 }
 
@@ -101,6 +112,7 @@ void RockPileView::setWishes(const QList<Wish> &wishes, const Motion &motion)
     }
     if (m_selectedId && !present.contains(*m_selectedId))
         m_selectedId.reset();
+    followCursor();
     retargetAll(motion);
     updateGeometry();
     update();
@@ -120,6 +132,7 @@ void RockPileView::setVanishingIds(const QSet<QUuid> &ids, const Motion &motion)
     if (ids == m_vanishing)
         return;
     m_vanishing = ids;
+    followCursor();
     retargetAll(motion);
     update();
 }
@@ -337,6 +350,10 @@ void RockPileView::paintEvent(QPaintEvent *event)
             continue;
         paintStone(painter, *stone, ratio);
     }
+    if (hasFocus() && m_cursorId) {
+        const QRectF circle = stoneCircle(*m_cursorId)->adjusted(-3, -3, 3, 3);
+        Sketch::paintFocusRing(painter, circle, circle.width() / 2, Theme::inkSoft, 0);
+    }
 }
 
 void RockPileView::paintStone(QPainter &painter, const Stone &stone, qreal devicePixelRatio)
@@ -387,6 +404,88 @@ void RockPileView::mouseReleaseEvent(QMouseEvent *event)
         emit tapped(*hit);
     else if (bothEmpty)
         emit tappedEmpty();
+}
+
+QList<Wish> RockPileView::readingOrder() const
+{
+    QList<Wish> order;
+    for (auto it = m_wishes.rbegin(); it != m_wishes.rend(); ++it)
+        if (!m_vanishing.contains(it->id))
+            order.append(*it);
+    return order;
+}
+
+std::optional<QRectF> RockPileView::stoneCircle(const QUuid &id) const
+{
+    const auto it = m_stones.find(id);
+    if (it == m_stones.end())
+        return std::nullopt;
+    const StoneState &state = it->second.track.value();
+    const double radius = hitDiameter * sizeOf(it->second) * state.scale / 2;
+    const QPointF centre = stoneCentre(state);
+    return QRectF(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+}
+
+void RockPileView::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        return moveCursor(-1);
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        return moveCursor(+1);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        for (const Wish &wish : readingOrder())
+            if (wish.id == m_cursorId)
+                return emit tapped(wish);
+        break;
+    case Qt::Key_Escape:
+        // With nothing selected, Escape is the panel's.
+        if (m_selectedId)
+            return emit tappedEmpty();
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RockPileView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    if (!m_cursorId && m_selectedId)
+        m_cursorId = m_selectedId;
+    update();
+}
+
+void RockPileView::moveCursor(int step)
+{
+    const QList<Wish> order = readingOrder();
+    if (order.isEmpty())
+        return;
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < order.size(); ++i)
+        if (order[i].id == m_cursorId)
+            at = i;
+    at = at < 0 ? 0 : std::clamp<qsizetype>(at + step, 0, order.size() - 1);
+    m_cursorId = order[at].id;
+    update();
+    emit cursorMoved(*stoneCircle(*m_cursorId));
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(int(at));
+    QAccessible::updateAccessibility(&focus);
+}
+
+void RockPileView::followCursor()
+{
+    if (!m_cursorId)
+        return;
+    const QList<Wish> order = readingOrder();
+    if (std::none_of(order.begin(), order.end(), [&](const Wish &wish) { return wish.id == m_cursorId; }))
+        m_cursorId.reset();
 }
 
 void RockPileView::showEvent(QShowEvent *event)

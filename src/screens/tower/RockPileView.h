@@ -19,6 +19,9 @@
 /// or shadowed stone is never cut off. The pile stands on the widget's bottom edge, less a margin,
 /// centred across its width.
 ///
+/// Without a mouse the pile takes the focus: the arrow keys move from stone to stone, newest first,
+/// Return or Space taps the stone, Escape taps beside the stones. A screen reader reads every stone.
+///
 /// Each stone keeps its own animated state, found by its wish's id, so it glides to a new seat when the
 /// list is reordered. The host states the motion of every change; all stones run from one animator on
 /// the shared clock, which stops when nothing moves.
@@ -93,6 +96,13 @@ public:
     bool isAnimating() const;
     /// The shared pictures of the stones (for measuring).
     const StoneSprites &sprites() const { return m_sprites; }
+    /// The stones a keyboard and a screen reader go through: those not leaving or vanishing, newest
+    /// first.
+    QList<Wish> readingOrder() const;
+    /// The stone the keyboard is on, if any.
+    std::optional<QUuid> cursorId() const { return m_cursorId; }
+    /// The hit circle of the stone of `id` in this widget, if it is in the pile.
+    std::optional<QRectF> stoneCircle(const QUuid &id) const;
 
     /// The pile and its margins, over the width it is given.
     QSize sizeHint() const override;
@@ -103,11 +113,16 @@ signals:
     void tapped(const Wish &wish);
     /// A tap landed on no stone.
     void tappedEmpty();
+    /// The keyboard moved onto a stone whose hit circle is `circle` in this widget.
+    void cursorMoved(const QRectF &circle);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    /// Coming in by the keyboard, it starts on the selected stone.
+    void focusInEvent(QFocusEvent *event) override;
     /// The first showing with a drop lets the stone fall.
     void showEvent(QShowEvent *event) override;
 
@@ -136,6 +151,10 @@ private:
     bool advance(double dt);
     /// Drops stones that finished leaving; rebuilds the painting order.
     void rebuildOrder();
+    /// Moves the keyboard `step` stones along the reading order (onto the newest from none).
+    void moveCursor(int step);
+    /// Drops the keyboard's stone once it is gone.
+    void followCursor();
     /// Points a stone may cover at `state`, shadow and turn included.
     QRectF bounds(const Stone &stone, const StoneState &state) const;
     /// Side of the stone's square.
@@ -160,6 +179,7 @@ private:
     std::optional<QUuid> m_pressed; ///< the stone under the press, to be tapped on release
     bool m_pressedEmpty = false;
     mutable StoneSprites m_sprites;
+    std::optional<QUuid> m_cursorId; ///< the keyboard's stone; always one of the reading order
 };
 
 /// A stone state's size for settling: points and degrees as they are, scale and opacity as the points

@@ -208,6 +208,12 @@ void TowerView::makePile(std::optional<QUuid> dropId)
     m_pile->setAutoFillBackground(false);
     connect(m_pile, &RockPileView::tapped, this, &TowerView::select);
     connect(m_pile, &RockPileView::tappedEmpty, this, &TowerView::clearSelection);
+    // The pile, not its scroll area, takes the keyboard; the stone it moves onto comes into view.
+    m_pileArea->setFocusPolicy(Qt::NoFocus);
+    connect(m_pile, &RockPileView::cursorMoved, this, [this](const QRectF &circle) {
+        m_pileArea->ensureVisible(int(circle.center().x()), int(circle.center().y()), int(circle.width() / 2) + 8,
+                                  int(circle.height() / 2) + 8);
+    });
     QScrollBar *bar = m_pileArea->verticalScrollBar();
     connect(bar, &QScrollBar::rangeChanged, this, [this](int, int maximum) { followScrollRange(maximum); });
     connect(bar, &QScrollBar::valueChanged, this,

@@ -1,5 +1,6 @@
 #include "WishCard.h"
 
+#include "AccessibleRole.h"
 #include "Chip.h"
 #include "DrawingWishRenderer.h"
 #include "Labels.h"
@@ -67,8 +68,20 @@ void WishCard::setWish(const Wish &wish, int boxHeight)
     m_drawing->setStrokes(drawn ? *wish.drawingStrokes : QList<DrawingStroke>());
     m_textArea->verticalScrollBar()->setValue(0);
     m_date->setText(dateString(wish.createdAt));
+    // The wish is the card's name, and the text's, whose scroll area is a stop of the keyboard.
+    setAccessibleName(spokenName(wish));
+    m_textArea->setAccessibleName(spokenName(wish));
+    m_delete->setAccessibleDescription(u"'%1' 돌을 탑에서 내려."_s.arg(spokenName(wish)));
     setFixedHeight(boxHeight + footerGap + footerHeight);
     arrange();
+}
+
+QString WishCard::spokenName(const Wish &wish)
+{
+    if (!wish.drawingStrokes)
+        return wish.shownText();
+    const QString date = dateString(wish.createdAt);
+    return date.isEmpty() ? u"그림 소원"_s : u"그림 소원, "_s + date;
 }
 
 void WishCard::setArmed(bool armed)
@@ -103,6 +116,8 @@ void WishCard::makeBox()
 {
     m_box = new SketchBox(18, Theme::paper, 1.5, this);
     m_textArea = new QScrollArea(m_box);
+    // A stop of the keyboard (the arrows scroll a long wish): read as the wish's text.
+    AccessibleRole::set(m_textArea, QAccessible::StaticText);
     m_textArea->setFrameShape(QFrame::NoFrame);
     m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -33,6 +33,8 @@ public:
     static int boxHeight(const Wish &wish, int width);
     /// The creation date as the card shows it, in the system's time zone; empty without a valid date.
     static QString dateString(double createdAt);
+    /// What a screen reader calls `wish`: its text, or "그림 소원" and its date for a drawing.
+    static QString spokenName(const Wish &wish);
 
     /// The wish on show.
     const Wish &wish() const { return m_wish; }

@@ -10,6 +10,9 @@
 #include "WrappedText.h"
 
 #include "DrawingWishRenderer.h"
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -544,6 +547,81 @@ private slots:
         QCOMPARE(view->tallChip()->text(), u"접기"_s);
         QCOMPARE(view->tallChip()->chevron(), Chevron::Direction::up);
         QCOMPARE(view->tallChip()->toolTip(), u"늘인 창을 도로 접기"_s);
+    }
+
+    // Without a mouse: the arrows walk the stones newest first, Return shows one's card, and its
+    // delete chip takes it down with two presses; a screen reader reads every stone by its wish.
+    void keyboardAndScreenReader()
+    {
+        Store store(4); // A is the oldest, D the newest
+        Wish drawn = textWish(QString());
+        drawn.drawingStrokes = QList<DrawingStroke>{DrawingStroke{{{0.1, 0.1}, {0.5, 0.5}}}};
+        drawn.createdAt = 0;
+        QList<Wish> wishes = store.state->wishes();
+        wishes.prepend(drawn);
+        store.state->setWishes(wishes);
+        auto view = shownTower(store.state.get());
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        RockPileView *pile = view->pile();
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(pile);
+        QCOMPARE(list->role(), QAccessible::List);
+        QStringList names;
+        for (int i = 0; i < list->childCount(); ++i)
+            names.append(list->child(i)->text(QAccessible::Name));
+        QCOMPARE(names, (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s, WishCard::spokenName(drawn)}));
+        QVERIFY(names.last().startsWith(u"그림 소원"_s));
+
+        pile->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pile, Qt::Key_Down); // onto the newest
+        QTest::keyClick(pile, Qt::Key_Down);
+        QCOMPARE(list->child(1)->state().focused, true);
+        QTest::keyClick(pile, Qt::Key_Return);
+        runClock(1);
+        QCOMPARE(view->selected()->text, u"C"_s);
+        QVERIFY(list->child(1)->state().selected);
+        QCOMPARE(view->card()->accessibleName(), u"C"_s);
+        QVERIFY(view->card()->deleteChip()->accessibleDescription().contains(u"'C'"_s));
+        // Escape deselects; with nothing selected it is left to the panel.
+        QTest::keyClick(pile, Qt::Key_Escape);
+        runClock(1);
+        QVERIFY(!view->selected());
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(pile, &escape);
+        QVERIFY(!escape.isAccepted());
+        // Up stops at the newest, Space shows it; the chip goes down with two Spaces.
+        QTest::keyClick(pile, Qt::Key_Up);
+        QTest::keyClick(pile, Qt::Key_Up);
+        QTest::keyClick(pile, Qt::Key_Up);
+        QTest::keyClick(pile, Qt::Key_Down);
+        QTest::keyClick(pile, Qt::Key_Space);
+        runClock(1);
+        QCOMPARE(view->selected()->text, u"C"_s);
+        view->card()->deleteChip()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(view->card()->deleteChip(), Qt::Key_Space);
+        QTest::keyClick(view->card()->deleteChip(), Qt::Key_Space);
+        QVERIFY(view->vanishing().contains(wishes[3].id));
+        QCOMPARE(wishes[3].text, u"C"_s);
+    }
+
+    // A tall tower scrolls to the stone the keyboard moves onto, at its top and at its foot.
+    void keyboardScrollsToTheStone()
+    {
+        Store store(60);
+        auto view = shownTower(store.state.get());
+        RockPileView *pile = view->pile();
+        QWidget *viewport = view->pileArea()->viewport();
+        QVERIFY(pile->height() > viewport->height() * 2);
+        const auto inView = [&] {
+            const QRectF circle = *pile->stoneCircle(*pile->cursorId());
+            return QRectF(viewport->rect()).contains(QRectF(pile->mapTo(viewport, circle.topLeft()), circle.size()));
+        };
+        for (int presses : {1, 59}) {
+            for (int i = 0; i < presses; ++i)
+                QTest::keyClick(pile, Qt::Key_Down);
+            QVERIFY2(inView(), qPrintable(QString::number(presses)));
+        }
+        QCOMPARE(*pile->cursorId(), store.state->wishes().first().id);
     }
 };
 
