@@ -31,15 +31,15 @@ constexpr int menuGap = 4;
 constexpr qreal chevronWidth = 9;
 constexpr qreal menuFontSize = 14;
 
-/// Screen readers see the box as one button whose value is the current title.
+/// Screen readers see the box as one combo box whose value is the current choice in words.
 class SketchMenuAccessible : public QAccessibleWidget {
 public:
-    explicit SketchMenuAccessible(SketchMenu *menu) : QAccessibleWidget(menu, QAccessible::Button) {}
+    explicit SketchMenuAccessible(SketchMenu *menu) : QAccessibleWidget(menu, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
-            return static_cast<SketchMenu *>(widget())->currentTitle();
+            return static_cast<SketchMenu *>(widget())->spokenTitle();
         return QAccessibleWidget::text(kind);
     }
     int childCount() const override { return 0; }
@@ -260,6 +260,12 @@ QString SketchMenu::currentTitle() const
     return title(currentIndex());
 }
 
+QString SketchMenu::spokenTitle() const
+{
+    const int index = currentIndex();
+    return index >= 0 && index < m_spoken.size() ? m_spoken[index] : currentTitle();
+}
+
 QMenu *SketchMenu::buildMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
@@ -308,7 +314,7 @@ void SketchMenu::refresh()
     m_fieldWidget = field;
     m_row->insertWidget(0, field, 0, Qt::AlignVCenter);
 
-    QAccessibleValueChangeEvent event(this, currentTitle());
+    QAccessibleValueChangeEvent event(this, spokenTitle());
     QAccessible::updateAccessibility(&event);
     update();
 }

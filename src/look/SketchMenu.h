@@ -55,6 +55,11 @@ public:
     int currentIndex() const;
     /// The title of the current choice; empty when none.
     QString currentTitle() const;
+    /// What a screen reader says for each item, in menu order, where a menu text is more than words
+    /// (an emoji); an item without one is read by its menu text.
+    void setSpokenTitles(const QStringList &spoken) { m_spoken = spoken; }
+    /// What a screen reader says for the current choice.
+    QString spokenTitle() const;
 
     /// A new menu of all items: checkable actions in order, the current one checked, with their
     /// icons and the handwriting font at 14 points if it is registered. Triggering an action writes
@@ -89,6 +94,7 @@ private:
     void pick(int index);
 
     QStringList m_titles;
+    QStringList m_spoken;
     QList<QIcon> m_icons;
     QSize m_iconSize;
     Current m_current;

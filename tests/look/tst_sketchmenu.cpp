@@ -260,11 +260,13 @@ private slots:
         QCOMPARE(owner.writes, QList<int>{picked});
         QCOMPARE(spy.count(), 1);
         QCOMPARE(menu->findChild<QLabel *>()->text(), numbers[picked]); // the closed box shows it
-        // Screen readers see one button whose value is the choice.
+        // Screen readers see one combo box whose value is the choice, in its spoken words where given.
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(menu.get());
-        QCOMPARE(face->role(), QAccessible::Button);
+        QCOMPARE(face->role(), QAccessible::ComboBox);
         QCOMPARE(face->childCount(), 0);
         QCOMPARE(face->text(QAccessible::Value), numbers[picked]);
+        menu->setSpokenTitles({QStringLiteral("first")});
+        QCOMPARE(face->text(QAccessible::Value), picked == 0 ? QStringLiteral("first") : numbers[picked]);
     }
 
     void popup_data()

@@ -265,12 +265,18 @@ QWidget *CustomizeView::makeMenus(QWidget *parent)
             return menuField(emoji, expressionWord(expression));
         },
         menus);
+    QStringList words;
+    for (RockExpression expression : allCases<RockExpression>())
+        words.append(expressionWord(expression));
+    m_expressionMenu->setSpokenTitles(words);
     for (auto [title, menu] : {std::pair{u"색"_s, m_colorMenu}, std::pair{u"표정"_s, m_expressionMenu}}) {
         menu->setAccessibleName(title);
         menu->setFixedWidth(menuWidth);
         auto *row = new QHBoxLayout;
         row->setSpacing(12);
-        row->addWidget(sectionLabel(title, menus));
+        QLabel *label = sectionLabel(title, menus);
+        label->setBuddy(menu); // the label names the box for assistive technology
+        row->addWidget(label);
         row->addStretch(1);
         row->addWidget(menu);
         column->addLayout(row);

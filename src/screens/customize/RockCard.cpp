@@ -4,6 +4,7 @@
 #include "Sketch.h"
 #include "Theme.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include <algorithm>
@@ -14,10 +15,48 @@ constexpr Spring selectSpring{0.3, 0.78};
 constexpr double corner = 18;
 constexpr double inset = 10;
 
+/// Read as one of two radio buttons; its press and toggle actions are a tap, so the store decides
+/// what is checked (Qt's own toggle would flip the card alone).
+class RockCardAccessible : public QAccessibleWidget {
+public:
+    explicit RockCardAccessible(RockCard *card) : QAccessibleWidget(card, QAccessible::RadioButton) {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = static_cast<RockCard *>(widget())->isSelected();
+        return state;
+    }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << pressAction() << toggleAction();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() || name == toggleAction())
+            static_cast<RockCard *>(widget())->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *cardFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("RockCard") && object && object->isWidgetType())
+        return new RockCardAccessible(static_cast<RockCard *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 RockCard::RockCard(const QString &label, QWidget *parent) : QAbstractButton(parent), m_selectedness(0)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(cardFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setCheckable(true);
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);
@@ -56,6 +95,8 @@ void RockCard::paintEvent(QPaintEvent *)
     painter.setPen(QPen(isChecked() ? Theme::ink : Theme::inkSoft, line));
     painter.setBrush(Theme::paper);
     painter.drawPath(Sketch::boxPath(card, corner));
+    if (hasFocus())
+        Sketch::paintFocusRing(painter, rect(), corner, Theme::inkSoft);
 
     const QRectF room = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     const double side = std::min(room.width(), room.height());

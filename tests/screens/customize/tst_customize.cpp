@@ -8,6 +8,7 @@
 #include "SketchMenu.h"
 #include "Theme.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -122,6 +123,18 @@ private slots:
         QCOMPARE(saved.count(), 3);
         QCOMPARE(screen.view->readyMadeCard()->accessibleName(), u"기본 돌"_s);
         QCOMPARE(screen.view->drawnCard()->accessibleName(), u"내가 그린 돌"_s);
+        // A screen reader's press or toggle is a tap: one card checked, the one the store holds.
+        const auto checked = [&](RockCard *card) { return QAccessible::queryAccessibleInterface(card)->state().checked; };
+        for (const QString &action : {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+            for (RockCard *card : {screen.view->drawnCard(), screen.view->readyMadeCard(), screen.view->readyMadeCard()}) {
+                QAccessible::queryAccessibleInterface(card)->actionInterface()->doAction(action);
+                settle();
+                const bool drawn = card == screen.view->drawnCard();
+                QCOMPARE(screen.state.usesCustomRock(), drawn);
+                QCOMPARE(checked(screen.view->drawnCard()), drawn);
+                QCOMPARE(checked(screen.view->readyMadeCard()), !drawn);
+            }
+        }
     }
 
     void menusOfferColoursAndExpressions()
@@ -137,6 +150,10 @@ private slots:
         QCOMPARE(expressions->count(), 3);
         QCOMPARE(expressions->title(2), u"\U0001F635\u200D\U0001F4AB  어지러움"_s);
         QCOMPARE(expressions->accessibleName(), u"표정"_s);
+        // A screen reader hears the choices in words, the labels naming the boxes.
+        QCOMPARE(QAccessible::queryAccessibleInterface(colors)->text(QAccessible::Value), u"안정 · 균형"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(expressions)->text(QAccessible::Value), u"무표정"_s);
+        QVERIFY(colors->focusPolicy() & Qt::TabFocus);
         // Picking writes the store; the screen follows.
         std::unique_ptr<QMenu> menu(colors->buildMenu());
         menu->actions().at(1)->trigger();
