@@ -8,6 +8,7 @@
 #include "Theme.h"
 #include "WrappedText.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
@@ -74,6 +75,59 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+/// Marks the size slider for the reading below; Qt's own slider reads its step number.
+constexpr char sizeSliderProperty[] = "kivvoSizeSlider";
+
+/// The size slider as a screen reader meets it: each step read in words, and no change while the
+/// floating rock is off (Qt's own would move a disabled slider and save the size).
+class SizeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SizeSliderAccessible(QSlider *slider) : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return SettingsView::stepWord(slider()->value());
+        return QAccessibleWidget::text(kind);
+    }
+    QVariant currentValue() const override { return slider()->value(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        if (slider()->isEnabled())
+            slider()->setValue(value.toInt());
+    }
+    QVariant maximumValue() const override { return slider()->maximum(); }
+    QVariant minimumValue() const override { return slider()->minimum(); }
+    QVariant minimumStepSize() const override { return 1; }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << increaseAction() << decreaseAction();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == increaseAction() || name == decreaseAction())
+            setCurrentValue(slider()->value() + (name == increaseAction() ? 1 : -1));
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    QSlider *slider() const { return static_cast<QSlider *>(widget()); }
+};
+
+QAccessibleInterface *sizeSliderFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("QSlider") && object && object->property(sizeSliderProperty).toBool())
+        return new SizeSliderAccessible(static_cast<QSlider *>(object));
+    return nullptr;
+}
 
 QLabel *leftLabel(const QString &text, const QFont &font, const QColor &colour, QWidget *parent)
 {
@@ -168,6 +222,12 @@ SettingsView::SettingsView(AppState *state, QWidget *parent)
     followNote(m_state->idleRockNote());
 }
 
+QString SettingsView::stepWord(int step)
+{
+    static const QString words[] = {u"작게"_s, u"조금 작게"_s, u"보통"_s, u"조금 크게"_s, u"크게"_s};
+    return words[std::clamp(step, 0, lastStep)];
+}
+
 int SettingsView::stepIndex(double scale)
 {
     if (!std::isfinite(scale))
@@ -230,7 +290,13 @@ QWidget *SettingsView::makeSizeBlock()
 
     auto *sliderColumn = new QVBoxLayout;
     sliderColumn->setSpacing(sliderSpacing);
+    static const bool installed = [] {
+        QAccessible::installFactory(sizeSliderFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     m_slider = new QSlider(Qt::Horizontal, m_sizeBlock);
+    m_slider->setProperty(sizeSliderProperty, true);
     m_slider->setRange(0, lastStep);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);

@@ -70,6 +70,9 @@ public:
 
     /// The slider step nearest to `scale`; sizes beyond the ends take the end steps.
     static int stepIndex(double scale);
+    /// A slider step in words, as a screen reader says it: "작게", "보통", "크게" and between them
+    /// "조금 작게", "조금 크게".
+    static QString stepWord(int step);
 
     /// The parts, for tests and the preview.
     Switch *idleRockSwitch() const { return m_switch; }

@@ -143,9 +143,13 @@ private slots:
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(toggle);
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), u"따라다니는 돌"_s);
-        // Opened with the rock off: faded at once, and the slider ignores keys.
+        // Opened with the rock off: faded at once, and the slider ignores keys and screen readers.
         QCOMPARE(view.sizeBlockOpacity(), 0.4);
         QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
+        QAccessibleInterface *size = QAccessible::queryAccessibleInterface(view.sizeSlider());
+        QCOMPARE(size->text(QAccessible::Value), u"보통"_s);
+        size->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+        size->valueInterface()->setCurrentValue(4);
         QCOMPARE(screen.state.idleRockScale(), 1.0);
 
         const auto turn = [&](bool on) {
@@ -166,6 +170,7 @@ private slots:
         QCOMPARE(view.sizeBlockOpacity(), 1.0);
         QTest::keyClick(view.sizeSlider(), Qt::Key_Right);
         QCOMPARE(screen.state.idleRockScale(), 1.25);
+        QCOMPARE(size->text(QAccessible::Value), u"조금 크게"_s);
 
         turn(false);
         runClock(0.2);
