@@ -28,4 +28,18 @@ void settle(QWidget *screen)
     screen->setFocus(Qt::OtherFocusReason);
 }
 
+void putLast(QWidget *screen, const QList<QWidget *> &widgets)
+{
+    // The chain runs round the whole window; the screen's last stop is its last descendant in it that
+    // takes the focus (Qt orders only those).
+    QWidget *after = screen;
+    for (QWidget *next = screen->nextInFocusChain(); next != screen; next = next->nextInFocusChain())
+        if (screen->isAncestorOf(next) && next->focusPolicy() != Qt::NoFocus && !widgets.contains(next))
+            after = next;
+    for (QWidget *widget : widgets) {
+        QWidget::setTabOrder(after, widget);
+        after = widget;
+    }
+}
+
 } // namespace ScreenFocus

@@ -268,6 +268,8 @@ void HomeView::applyContent()
         m_pendingDropId.reset(); // the stone has fallen; a later visit shows it in place
     m_content->setGeometry(m_contentArea->rect());
     m_content->show();
+    // The footer's words come after the content, "종료" last.
+    ScreenFocus::putLast(this, {m_settingsButton, m_footer->findChild<QWidget *>(u"quit"_s)});
     ScreenFocus::settle(m_content);
     // The second click of a double click on a segment or a button must not land on the new screen.
     if (replaces)

@@ -1,3 +1,4 @@
+#include "AnimationClock.h"
 #include "AppState.h"
 #include "RenderPreview.h"
 #include "RootView.h"
@@ -6,6 +7,8 @@
 #include <QAccessibleInterface>
 #include <QWidget>
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -36,6 +39,12 @@ bool valuedRole(QAccessible::Role role)
     return role == QAccessible::Slider || role == QAccessible::SpinBox || role == QAccessible::ComboBox;
 }
 
+/// Roles a screen reader reads the value of through the value interface, not only as text.
+bool numericRole(QAccessible::Role role)
+{
+    return role == QAccessible::Slider || role == QAccessible::SpinBox;
+}
+
 /// Whether `element` offers an action besides taking the focus, which every focusable widget offers.
 bool hasActions(QAccessibleInterface *element)
 {
@@ -56,7 +65,8 @@ QString faultOf(QAccessibleInterface *element)
     if (element->text(QAccessible::Name).trimmed().isEmpty())
         return QStringLiteral("no name");
     // A screen reader reads a slider's value from its value interface.
-    if (valuedRole(role) && (element->text(QAccessible::Value).trimmed().isEmpty() || !element->valueInterface()))
+    if (valuedRole(role) && (element->text(QAccessible::Value).trimmed().isEmpty() ||
+                             (numericRole(role) && !element->valueInterface())))
         return QStringLiteral("no value");
     return {};
 }
@@ -83,6 +93,45 @@ void collectFaults(QAccessibleInterface *element, QStringList &faults)
         if (QAccessibleInterface *child = element->child(i))
             collectFaults(child, faults);
 }
+
+/// The controls Tab reaches in `root`, in order, starting after `root` itself.
+QList<QWidget *> tabChain(QWidget *root)
+{
+    QList<QWidget *> chain;
+    for (QWidget *next = root->nextInFocusChain(); next != root; next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(root) &&
+            root->isAncestorOf(next))
+            chain.append(next);
+    }
+    return chain;
+}
+
+QString nameOf(QWidget *widget)
+{
+    QAccessibleInterface *element = QAccessible::queryAccessibleInterface(widget);
+    return element ? element->text(QAccessible::Name) : QString();
+}
+
+/// A shot's root view, shown as a window of its own, settled.
+struct ShotScreen {
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<RootView> root;
+
+    explicit ShotScreen(int index)
+    {
+        const RenderPreview::Shot shot = RenderPreview::shots().at(index);
+        for (const auto &[name, value] : shot.env)
+            qputenv(name.constData(), value);
+        state = shot.makeState();
+        root = std::make_unique<RootView>(state.get());
+        root->resize(320, int(shot.height()));
+        root->show();
+        for (int round = 0; round < 4; ++round)
+            QCoreApplication::processEvents();
+        for (const auto &[name, value] : shot.env)
+            qunsetenv(name.constData());
+    }
+};
 
 } // namespace
 
@@ -114,6 +163,35 @@ private slots:
         QStringList faults;
         collectFaults(QAccessible::queryAccessibleInterface(&root), faults);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; ")));
+    }
+
+    void focusIsSeenAndQuitIsLast_data() { everyControlIsNamed_data(); }
+
+    // Every stop of the keyboard looks different while it has the focus, and "종료" is the last stop,
+    // after the content.
+    void focusIsSeenAndQuitIsLast()
+    {
+        QFETCH(int, index);
+        AnimationClock::instance().setJumpToEnd(true);
+        ShotScreen screen(index);
+        screen.root->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(screen.root.get()));
+        const QList<QWidget *> chain = tabChain(screen.root.get());
+        QVERIFY(!chain.isEmpty());
+        QCOMPARE(nameOf(chain.last()), QStringLiteral("종료"));
+        QStringList unmarked;
+        for (QWidget *stop : chain) {
+            // The stop and what is around it, where a mark may go round the box that holds it.
+            const QRect around(stop->mapTo(screen.root.get(), QPoint(-16, -16)), stop->size() + QSize(32, 32));
+            screen.root->setFocus(Qt::OtherFocusReason);
+            const QImage before = screen.root->grab(around).toImage();
+            stop->setFocus(Qt::TabFocusReason);
+            const QImage after = screen.root->grab(around).toImage();
+            if (before == after)
+                unmarked.append(nameOf(stop) + u'(' + QString::fromLatin1(stop->metaObject()->className()) + u')');
+        }
+        AnimationClock::instance().setJumpToEnd(false);
+        QVERIFY2(unmarked.isEmpty(), qPrintable(u"no focus mark: "_s + unmarked.join(u", "_s)));
     }
 };
 

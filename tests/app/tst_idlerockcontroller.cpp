@@ -6,6 +6,7 @@
 #include "PointerFeed.h"
 #include "RockSurface.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -380,6 +381,15 @@ private slots:
         desktop->pointerAt = around(centre, 30, -20);
         rock->step(frame);
         QCOMPARE(view->pictureCount(), before + 1);
+    }
+
+    void screenReadersDoNotSeeTheRock()
+    {
+        rock->showRock(desktop->pointerAt);
+        QAccessibleInterface *element = QAccessible::queryAccessibleInterface(rock->view());
+        QVERIFY(element->state().invisible);
+        QVERIFY(element->text(QAccessible::Name).isEmpty());
+        QCOMPARE(element->childCount(), 0);
     }
 
     void maskFollowsTheRock()

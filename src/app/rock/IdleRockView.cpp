@@ -3,9 +3,39 @@
 #include "IdleRockMetrics.h"
 #include "X11Support.h"
 
+#include <QAccessibleWidget>
 #include <QBitmap>
 #include <QPainter>
 #include <QRegion>
+
+namespace {
+
+/// The rock is decoration beside the pointer: assistive technology is told it is not there, and it
+/// carries no name to read.
+class HiddenRockAccessible : public QAccessibleWidget {
+public:
+    explicit HiddenRockAccessible(QWidget *rock) : QAccessibleWidget(rock, QAccessible::NoRole) {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = true;
+        return state;
+    }
+    QString text(QAccessible::Text) const override { return {}; }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QStringList actionNames() const override { return {}; }
+};
+
+QAccessibleInterface *hiddenRockFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("IdleRockView") && object && object->isWidgetType())
+        return new HiddenRockAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 IdleRockView::IdleRockView(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -13,6 +43,11 @@ IdleRockView::IdleRockView(AppState *state, const IdleRockMetrics *metrics, cons
                            Qt::X11BypassWindowManagerHint),
       m_picture(state, metrics, roll, [this] { return devicePixelRatioF(); })
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(hiddenRockFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);

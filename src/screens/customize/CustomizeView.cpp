@@ -8,6 +8,7 @@
 #include "RockCard.h"
 #include "RockColorLook.h"
 #include "SecondaryButton.h"
+#include "Sketch.h"
 #include "SketchMenu.h"
 #include "Theme.h"
 
@@ -51,8 +52,11 @@ protected:
         Chevron::paint(painter, QPointF(0, (height() - chevron.height()) / 2), Chevron::Direction::left,
                        backChevronWidth);
         painter.setPen(Theme::inkSoft);
-        painter.drawText(QRectF(chevron.width() + 4, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         text());
+        const QRectF words(chevron.width() + 4, 0, width() - chevron.width() - 4, height());
+        QRectF drawn;
+        painter.drawText(words, Qt::AlignLeft | Qt::AlignVCenter, text(), &drawn);
+        if (hasFocus())
+            Sketch::paintFocusUnderline(painter, drawn, Theme::inkSoft);
     }
 };
 

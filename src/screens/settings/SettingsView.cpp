@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyleFactory>
+#include <QStyleOptionComplex>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -62,10 +63,19 @@ const QString &loginTitle()
 }
 
 /// A slider's look in the application's style, except that a left click on its track takes the
-/// handle straight to the step under the pointer rather than one step towards it.
+/// handle straight to the step under the pointer rather than one step towards it, and that the
+/// keyboard's focus shows as the sketch's ring (the base style shows none).
 class ClickToStepStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control == CC_Slider && (option->state & State_HasFocus))
+            Sketch::paintFocusRing(*painter, option->rect, option->rect.height() / 2.0, Theme::inkSoft, 0.5);
+    }
 
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                   QStyleHintReturn *returnData) const override

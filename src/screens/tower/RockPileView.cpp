@@ -458,7 +458,7 @@ void RockPileView::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
     if (!m_cursorId && m_selectedId)
         m_cursorId = m_selectedId;
-    update();
+    moveCursor(0);
 }
 
 void RockPileView::moveCursor(int step)

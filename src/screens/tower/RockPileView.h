@@ -121,7 +121,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    /// Coming in by the keyboard, it starts on the selected stone.
+    /// Coming in by the keyboard, it starts on the selected stone, else the newest, and shows it.
     void focusInEvent(QFocusEvent *event) override;
     /// The first showing with a drop lets the stone fall.
     void showEvent(QShowEvent *event) override;
@@ -151,7 +151,8 @@ private:
     bool advance(double dt);
     /// Drops stones that finished leaving; rebuilds the painting order.
     void rebuildOrder();
-    /// Moves the keyboard `step` stones along the reading order (onto the newest from none).
+    /// Moves the keyboard `step` stones along the reading order (onto the newest from none), shows
+    /// that stone and tells screen readers.
     void moveCursor(int step);
     /// Drops the keyboard's stone once it is gone.
     void followCursor();

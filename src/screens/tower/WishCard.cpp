@@ -9,6 +9,7 @@
 #include "Theme.h"
 #include "WrappedText.h"
 
+#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -112,12 +113,30 @@ void WishCard::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
 }
 
+void WishCard::paintEvent(QPaintEvent *)
+{
+    if (!m_textArea->hasFocus())
+        return;
+    QPainter painter(this);
+    constexpr double reach = 3;
+    Sketch::paintFocusRing(painter, QRectF(m_box->geometry()).adjusted(-reach, -reach, reach, reach),
+                           m_box->corner() + reach, Theme::inkSoft, 0);
+}
+
+bool WishCard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_textArea && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        update();
+    return QWidget::eventFilter(watched, event);
+}
+
 void WishCard::makeBox()
 {
     m_box = new SketchBox(18, Theme::paper, 1.5, this);
     m_textArea = new QScrollArea(m_box);
     // A stop of the keyboard (the arrows scroll a long wish): read as the wish's text.
     AccessibleRole::set(m_textArea, QAccessible::StaticText);
+    m_textArea->installEventFilter(this);
     m_textArea->setFrameShape(QFrame::NoFrame);
     m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

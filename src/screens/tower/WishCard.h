@@ -60,6 +60,10 @@ protected:
     /// Taps on the card stay on the card; they do not reach the screen behind it.
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    /// The focus mark of the text, around its box.
+    void paintEvent(QPaintEvent *event) override;
+    /// Repaints the mark as the text gains or loses the focus.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     /// The box with the text or the drawing.
