@@ -257,20 +257,21 @@ private slots:
         QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFromGlobal(at));
         QTRY_VERIFY(home->isShowingSettings());
         // The keyboard goes round the shrunk panel's controls: the switch, the size slider (the floating
-        // rock is on), the login switch, the back chevron, "종료", and the switch again; Backtab goes back.
+        // rock is on), the login switch, "종료" after the content, the back chevron in the header, and the
+        // switch again; Backtab goes back.
         panel->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(panel));
         QCOMPARE(panel->rootView()->focusWidget(), home->content());
         auto *settingsView = qobject_cast<SettingsView *>(home->content());
         const QList<QWidget *> round{settingsView->idleRockSwitch(), settingsView->sizeSlider(),
-                                     settingsView->loginSwitch(),    home->backButton(),
-                                     home->findChild<QWidget *>(u"quit"_s), settingsView->idleRockSwitch()};
+                                     settingsView->loginSwitch(), home->findChild<QWidget *>(u"quit"_s),
+                                     home->backButton(), settingsView->idleRockSwitch()};
         for (QWidget *expected : round) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(panel->rootView()->focusWidget(), expected);
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(panel->rootView()->focusWidget(), home->findChild<QWidget *>(u"quit"_s));
+        QCOMPARE(panel->rootView()->focusWidget(), home->backButton());
         // Escape still puts the shrunk panel away.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!panel->isVisible());

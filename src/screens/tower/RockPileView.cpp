@@ -458,7 +458,11 @@ void RockPileView::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
     if (!m_cursorId && m_selectedId)
         m_cursorId = m_selectedId;
-    moveCursor(0);
+    // Only the keyboard brings the stone into view; a screen settling its focus leaves the pile be.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        moveCursor(0);
+    else
+        update();
 }
 
 void RockPileView::moveCursor(int step)

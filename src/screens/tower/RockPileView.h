@@ -121,7 +121,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    /// Coming in by the keyboard, it starts on the selected stone, else the newest, and shows it.
+    /// Coming in by Tab, it starts on the selected stone, else the newest, and shows it.
     void focusInEvent(QFocusEvent *event) override;
     /// The first showing with a drop lets the stone fall.
     void showEvent(QShowEvent *event) override;

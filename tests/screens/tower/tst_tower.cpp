@@ -572,7 +572,8 @@ private slots:
         QCOMPARE(names, (QStringList{u"D"_s, u"C"_s, u"B"_s, u"A"_s, WishCard::spokenName(drawn)}));
         QVERIFY(names.last().startsWith(u"그림 소원"_s));
 
-        pile->setFocus(Qt::TabFocusReason); // onto the newest
+        view->setFocus();
+        pile->setFocus(Qt::TabFocusReason); // Tab comes onto the newest
         QCOMPARE(list->child(0)->state().focused, true);
         QTest::keyClick(pile, Qt::Key_Down);
         QCOMPARE(list->child(1)->state().focused, true);
