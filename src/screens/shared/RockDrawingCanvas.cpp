@@ -45,7 +45,7 @@ QList<QPointF> roundedStroke(QSizeF size)
     const QRectF &room = CustomRockShape::faceRoom;
     const double rx = room.width() / 2 * grow, ry = room.height() / 2 * grow * 1.35;
     QList<QPointF> stroke;
-    for (int i = 0; i <= points; ++i) {
+    for (int i = 0; i < points; ++i) {
         const double t = 2 * std::numbers::pi * i / points;
         const double c = std::cos(t), s = std::sin(t);
         // |x|^3 + |y|^3 = 1: each coordinate is the circle's, pushed out towards the corners.
