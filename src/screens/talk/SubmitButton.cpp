@@ -66,5 +66,8 @@ void SubmitButton::paintEvent(QPaintEvent *)
     painter.scale(scale, scale);
     painter.translate(-centre);
     Sketch::paintBox(painter, Sketch::insideForLine(rect(), 1.5), 14, Theme::ink, 1.5);
+    // The mark goes inside the ink box, in paper, as there is no room round it.
+    if (hasFocus())
+        Sketch::paintFocusRing(painter, rect(), 14, Theme::paper, 3);
     paintArrow(painter, centre);
 }

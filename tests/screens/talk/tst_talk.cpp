@@ -109,6 +109,14 @@ private slots:
         type(field, u"  소원  "_s);
         QVERIFY(screen.view->canSubmit());
         QTRY_VERIFY(screen.view->submitButton()->isOffered());
+        // Reached by Tab, "속닥이기" shows it has the keyboard.
+        runClock(1);
+        screen.view->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(screen.view->window()));
+        const QImage unfocused = screen.view->submitButton()->grab().toImage();
+        screen.view->submitButton()->setFocus(Qt::TabFocusReason);
+        QVERIFY(screen.view->submitButton()->grab().toImage() != unfocused);
+        field->setFocus();
         QTest::keyClick(field, Qt::Key_Return);
         // Stored trimmed, and the box is empty before the key is done with: a second Return sends nothing.
         QCOMPARE(screen.texts(), QStringList{u"소원"_s});
