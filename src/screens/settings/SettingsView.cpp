@@ -350,6 +350,8 @@ void SettingsView::followScale(double scale)
 {
     const QSignalBlocker blocker(m_slider);
     m_slider->setValue(stepIndex(scale));
+    // Desktop bridges carry a slider's value as a number only: the words go in the description too.
+    m_slider->setAccessibleDescription(stepWord(stepIndex(scale)));
 }
 
 void SettingsView::applyFade()

@@ -87,6 +87,7 @@ ModeSwitch::ModeSwitch(Mode mode, QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(u"입력 방식"_s);
+    setAccessibleDescription(label(mode));
     connect(&m_knob, &Animation::changed, this, [this] { update(); });
 }
 
@@ -96,6 +97,8 @@ void ModeSwitch::setMode(Mode mode)
         return;
     m_mode = mode;
     m_knob.animateTo(mode == Mode::drawing ? 1.0 : 0.0, knobSpring);
+    // Desktop bridges carry a slider's value as a number only: the word goes in the description too.
+    setAccessibleDescription(label(mode));
     QAccessibleValueChangeEvent event(this, label(mode));
     QAccessible::updateAccessibility(&event);
     update();
