@@ -112,26 +112,17 @@ QString nameOf(QWidget *widget)
     return element ? element->text(QAccessible::Name) : QString();
 }
 
-/// A shot's root view, shown as a window of its own, settled.
-struct ShotScreen {
-    std::unique_ptr<AppState> state;
-    std::unique_ptr<RootView> root;
-
-    explicit ShotScreen(int index)
-    {
-        const RenderPreview::Shot shot = RenderPreview::shots().at(index);
-        for (const auto &[name, value] : shot.env)
-            qputenv(name.constData(), value);
-        state = shot.makeState();
-        root = std::make_unique<RootView>(state.get());
-        root->resize(320, int(shot.height()));
-        root->show();
+/// The screen of the shot at `index`, shown as a window of its own and settled.
+RenderPreview::OpenShot shownShot(int index)
+{
+    const RenderPreview::Shot shot = RenderPreview::shots().at(index);
+    return RenderPreview::openShot(shot, [&](RootView &root) {
+        root.resize(320, int(shot.height()));
+        root.show();
         for (int round = 0; round < 4; ++round)
             QCoreApplication::processEvents();
-        for (const auto &[name, value] : shot.env)
-            qunsetenv(name.constData());
-    }
-};
+    });
+}
 
 } // namespace
 
@@ -152,16 +143,9 @@ private slots:
     void everyControlIsNamed()
     {
         QFETCH(int, index);
-        const RenderPreview::Shot shot = RenderPreview::shots().at(index);
-        for (const auto &[name, value] : shot.env)
-            qputenv(name.constData(), value);
-        const std::unique_ptr<AppState> state = shot.makeState();
-        RootView root(state.get());
-        RenderPreview::captureView(root, QSizeF(320, shot.height()), 1);
-        for (const auto &[name, value] : shot.env)
-            qunsetenv(name.constData());
+        const RenderPreview::OpenShot screen = shownShot(index);
         QStringList faults;
-        collectFaults(QAccessible::queryAccessibleInterface(&root), faults);
+        collectFaults(QAccessible::queryAccessibleInterface(screen.root.get()), faults);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; ")));
     }
 
@@ -173,7 +157,7 @@ private slots:
     {
         QFETCH(int, index);
         AnimationClock::instance().setJumpToEnd(true);
-        ShotScreen screen(index);
+        const RenderPreview::OpenShot screen = shownShot(index);
         screen.root->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(screen.root.get()));
         const QList<QWidget *> chain = tabChain(screen.root.get());

@@ -191,14 +191,9 @@ private slots:
             {"14-settings", "settings"},
         };
         for (const RenderPreview::Shot &shot : RenderPreview::shots()) {
-            for (const auto &[name, value] : shot.env)
-                qputenv(name.constData(), value);
-            const std::unique_ptr<AppState> state = shot.makeState();
-            RootView root(state.get());
-            RenderPreview::captureView(root, QSizeF(320, shot.height()), 1);
-            for (const auto &[name, value] : shot.env)
-                qunsetenv(name.constData());
-            QCOMPARE(shot.name + ": " + describe(root), shot.name + ": " + expected.value(shot.name));
+            const RenderPreview::OpenShot open = RenderPreview::openShot(
+                shot, [&](RootView &root) { RenderPreview::captureView(root, QSizeF(320, shot.height()), 1); });
+            QCOMPARE(shot.name + ": " + describe(*open.root), shot.name + ": " + expected.value(shot.name));
         }
     }
 

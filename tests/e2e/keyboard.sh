@@ -9,10 +9,7 @@ kivvo="$1"
 tools=(Xvfb openbox trayer xdotool xprop /usr/bin/python3)
 source "$(dirname "$0")/lib.sh"
 start_display
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 50 wm_running || fail "openbox did not start"
+start_openbox
 start_tray
 save="$XDG_DATA_HOME/Kivvo/data.json"
 

@@ -59,6 +59,14 @@ start_display() {
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 }
 
+# openbox as the window manager, once it manages the display (the tools need xprop).
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+start_openbox() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 50 wm_running || fail "openbox did not start"
+}
+
 # A tray host in the top right corner, 32 pixels high; with a window manager it reserves its strip.
 start_tray() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true --SetPartialStrut true \

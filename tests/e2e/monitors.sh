@@ -20,10 +20,7 @@ xrandr --setmonitor KIVVO-LAPTOP 1440/380x900/240+0+0 screen >/dev/null
 xrandr --setmonitor KIVVO-WIDE 1920/500x1080/280+1440+0 none >/dev/null
 # A root of one colour, so that a picture left black shows.
 xsetroot -solid '#3a6ea5'
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 50 wm_running || fail "openbox did not start"
+start_openbox
 tray_pid=
 # The tray host at the top right of one monitor (0 the laptop, 1 the wide one).
 tray_on() {

@@ -141,13 +141,23 @@ void savePicture(const QImage &image, const QString &folder, const QString &name
     (image.save(path) ? written.files : written.failed).append(path);
 }
 
+OpenShot openShot(const Shot &shot, const std::function<void(RootView &)> &show)
+{
+    ScopedEnvironment environment(shot.env);
+    OpenShot open{shot.makeState(), nullptr};
+    open.root = std::make_unique<RootView>(open.state.get());
+    show(*open.root);
+    return open;
+}
+
 Written shootAll(const QString &folder)
 {
     Written written;
     for (const Shot &entry : shots()) {
-        ScopedEnvironment environment(entry.env);
-        const std::unique_ptr<AppState> state = entry.makeState();
-        savePicture(capture(*state, QSizeF(PanelMetrics::width, entry.height())), folder, entry.name, written);
+        openShot(entry, [&](RootView &root) {
+            const QImage image = captureView(root, QSizeF(PanelMetrics::width, entry.height()), 2);
+            savePicture(image, folder, entry.name, written);
+        });
     }
     return written;
 }

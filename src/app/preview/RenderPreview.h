@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "CustomRockShape.h"
 #include "PreviewSwitches.h"
+#include "RootView.h"
 #include "Wish.h"
 
 #include <QList>
@@ -61,6 +62,13 @@ struct Shot {
 };
 /// Every shot, in order; sample wishes and shape are made now, once.
 QList<Shot> shots();
+/// A shot's screen: its state, and the root view over it, handed to `show` (to capture it, or to show
+/// it as a window) while the shot's variables are set.
+struct OpenShot {
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<RootView> root;
+};
+OpenShot openShot(const Shot &shot, const std::function<void(RootView &)> &show);
 /// The panel's root view over `state`, settled, at the given size and pixel ratio.
 QImage capture(AppState &state, const QSizeF &size, qreal devicePixelRatio = 2);
 /// `view` shown off screen at `size`, `prepare`d, settled and drawn at `devicePixelRatio`.

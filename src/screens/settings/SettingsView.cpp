@@ -5,10 +5,10 @@
 #include "Labels.h"
 #include "LoginStart.h"
 #include "Sketch.h"
+#include "SteppedAccessible.h"
 #include "Theme.h"
 #include "WrappedText.h"
 
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
@@ -91,41 +91,18 @@ constexpr char sizeSliderProperty[] = "kivvoSizeSlider";
 
 /// The size slider as a screen reader meets it: each step read in words, and no change while the
 /// floating rock is off (Qt's own would move a disabled slider and save the size).
-class SizeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class SizeSliderAccessible : public SteppedAccessible {
 public:
-    explicit SizeSliderAccessible(QSlider *slider) : QAccessibleWidget(slider, QAccessible::Slider) {}
+    explicit SizeSliderAccessible(QSlider *slider) : SteppedAccessible(slider) {}
 
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-    QString text(QAccessible::Text kind) const override
-    {
-        if (kind == QAccessible::Value)
-            return SettingsView::stepWord(slider()->value());
-        return QAccessibleWidget::text(kind);
-    }
-    QVariant currentValue() const override { return slider()->value(); }
-    void setCurrentValue(const QVariant &value) override
+protected:
+    int step() const override { return slider()->value(); }
+    int lastStep() const override { return slider()->maximum(); }
+    QString word(int step) const override { return SettingsView::stepWord(step); }
+    void requestStep(int step) override
     {
         if (slider()->isEnabled())
-            slider()->setValue(value.toInt());
-    }
-    QVariant maximumValue() const override { return slider()->maximum(); }
-    QVariant minimumValue() const override { return slider()->minimum(); }
-    QVariant minimumStepSize() const override { return 1; }
-    QStringList actionNames() const override
-    {
-        return QAccessibleWidget::actionNames() << increaseAction() << decreaseAction();
-    }
-    void doAction(const QString &name) override
-    {
-        if (name == increaseAction() || name == decreaseAction())
-            setCurrentValue(slider()->value() + (name == increaseAction() ? 1 : -1));
-        else
-            QAccessibleWidget::doAction(name);
+            slider()->setValue(step);
     }
 
 private:

@@ -1,10 +1,10 @@
 #include "ModeSwitch.h"
 
 #include "Sketch.h"
+#include "SteppedAccessible.h"
 #include "Theme.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,42 +24,24 @@ constexpr double knobCorner = 11;
 
 /// Read as one element, a two-step slider: its name, the chosen word as its value (0 글, 1 그림), and
 /// set through its value or its actions as a tap would.
-class ModeSwitchAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class ModeSwitchAccessible : public SteppedAccessible {
 public:
-    explicit ModeSwitchAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Slider) {}
+    explicit ModeSwitchAccessible(QWidget *widget) : SteppedAccessible(widget) {}
 
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-    QString text(QAccessible::Text kind) const override
-    {
-        if (kind == QAccessible::Value)
-            return ModeSwitch::label(modeSwitch()->mode());
-        return QAccessibleWidget::text(kind);
-    }
-    QVariant currentValue() const override { return modeSwitch()->mode() == Mode::drawing ? 1 : 0; }
-    void setCurrentValue(const QVariant &value) override
-    {
-        emit modeSwitch()->modeRequested(value.toInt() > 0 ? Mode::drawing : Mode::text);
-    }
-    QVariant maximumValue() const override { return 1; }
-    QVariant minimumValue() const override { return 0; }
-    QVariant minimumStepSize() const override { return 1; }
-    QStringList actionNames() const override
-    {
-        return QAccessibleWidget::actionNames() << increaseAction() << decreaseAction() << toggleAction();
-    }
+    QStringList actionNames() const override { return SteppedAccessible::actionNames() << toggleAction(); }
     void doAction(const QString &name) override
     {
-        const Mode mode = modeSwitch()->mode();
-        if (name == increaseAction() || name == decreaseAction() || name == toggleAction())
-            setCurrentValue(name == increaseAction() ? 1 : name == decreaseAction() ? 0 : mode == Mode::text ? 1 : 0);
+        if (name == toggleAction())
+            requestStep(1 - step());
         else
-            QAccessibleWidget::doAction(name);
+            SteppedAccessible::doAction(name);
     }
+
+protected:
+    int step() const override { return modeSwitch()->mode() == Mode::drawing ? 1 : 0; }
+    int lastStep() const override { return 1; }
+    QString word(int step) const override { return ModeSwitch::label(step == 1 ? Mode::drawing : Mode::text); }
+    void requestStep(int step) override { emit modeSwitch()->modeRequested(step == 1 ? Mode::drawing : Mode::text); }
 
 private:
     using Mode = ModeSwitch::Mode;
