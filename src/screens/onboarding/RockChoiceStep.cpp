@@ -55,7 +55,7 @@ QString takeLabel(RockChoice choice)
 }
 
 /// A slot of the choice: the step paints the rock beneath it; the slot takes taps over its whole
-/// area, the keyboard (Tab, Space, the arrows between the two) and says which rock is chosen. It
+/// area and the keyboard (Tab, Space), and says which rock is chosen. It
 /// paints only its focus mark.
 class ChoiceSlot : public QRadioButton {
 public:
