@@ -65,15 +65,7 @@ public:
     const QUuid &id() const { return m_id; }
 
 private:
-    std::optional<Wish> wish() const
-    {
-        if (!m_pile)
-            return std::nullopt;
-        for (const Wish &wish : m_pile->readingOrder())
-            if (wish.id == m_id)
-                return wish;
-        return std::nullopt;
-    }
+    std::optional<Wish> wish() const { return m_pile ? m_pile->readingWish(m_id) : std::nullopt; }
 
     QPointer<RockPileView> m_pile;
     QUuid m_id;
@@ -93,32 +85,23 @@ public:
     int childCount() const override { return int(pile()->readingOrder().size()); }
     QAccessibleInterface *child(int index) const override
     {
-        const QList<Wish> order = pile()->readingOrder();
+        const QList<QUuid> &order = pile()->readingOrder();
         if (index < 0 || index >= order.size())
             return nullptr;
-        const QUuid &id = order[index].id;
+        const QUuid &id = order[index];
         if (!m_stones.contains(id))
             m_stones.insert(id, QAccessible::registerAccessibleInterface(new StoneAccessible(pile(), id)));
         return QAccessible::accessibleInterface(m_stones.value(id));
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        const QList<Wish> order = pile()->readingOrder();
-        for (int i = 0; i < order.size(); ++i)
-            if (m_stones.contains(order[i].id) && QAccessible::accessibleInterface(m_stones.value(order[i].id)) == child)
-                return i;
-        return -1;
+        const auto *stone = dynamic_cast<const StoneAccessible *>(child);
+        return stone ? int(pile()->readingOrder().indexOf(stone->id())) : -1;
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
         const std::optional<Wish> hit = pile()->stoneAt(pile()->mapFromGlobal(QPoint(x, y)));
-        if (!hit)
-            return nullptr;
-        const QList<Wish> order = pile()->readingOrder();
-        for (int i = 0; i < order.size(); ++i)
-            if (order[i].id == hit->id)
-                return child(i);
-        return nullptr;
+        return hit ? child(int(pile()->readingOrder().indexOf(hit->id))) : nullptr;
     }
 
 private:

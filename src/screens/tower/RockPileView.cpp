@@ -406,13 +406,23 @@ void RockPileView::mouseReleaseEvent(QMouseEvent *event)
         emit tappedEmpty();
 }
 
-QList<Wish> RockPileView::readingOrder() const
+const QList<QUuid> &RockPileView::readingOrder() const
 {
-    QList<Wish> order;
-    for (auto it = m_wishes.rbegin(); it != m_wishes.rend(); ++it)
-        if (!m_vanishing.contains(it->id))
-            order.append(*it);
-    return order;
+    if (!m_readingOrder) {
+        m_readingOrder.emplace();
+        for (auto it = m_wishes.rbegin(); it != m_wishes.rend(); ++it)
+            if (!m_vanishing.contains(it->id))
+                m_readingOrder->append(it->id);
+    }
+    return *m_readingOrder;
+}
+
+std::optional<Wish> RockPileView::readingWish(const QUuid &id) const
+{
+    const auto it = m_stones.find(id);
+    if (it == m_stones.end() || it->second.index < 0 || m_vanishing.contains(id))
+        return std::nullopt;
+    return it->second.wish;
 }
 
 std::optional<QRectF> RockPileView::stoneCircle(const QUuid &id) const
@@ -438,9 +448,8 @@ void RockPileView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        for (const Wish &wish : readingOrder())
-            if (wish.id == m_cursorId)
-                return emit tapped(wish);
+        if (const std::optional<Wish> wish = m_cursorId ? readingWish(*m_cursorId) : std::nullopt)
+            return emit tapped(*wish);
         break;
     case Qt::Key_Escape:
         // With nothing selected, Escape is the panel's.
@@ -467,15 +476,12 @@ void RockPileView::focusInEvent(QFocusEvent *event)
 
 void RockPileView::moveCursor(int step)
 {
-    const QList<Wish> order = readingOrder();
+    const QList<QUuid> &order = readingOrder();
     if (order.isEmpty())
         return;
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < order.size(); ++i)
-        if (order[i].id == m_cursorId)
-            at = i;
+    qsizetype at = m_cursorId ? order.indexOf(*m_cursorId) : -1;
     at = at < 0 ? 0 : std::clamp<qsizetype>(at + step, 0, order.size() - 1);
-    m_cursorId = order[at].id;
+    m_cursorId = order[at];
     update();
     emit cursorMoved(*stoneCircle(*m_cursorId));
     QAccessibleEvent focus(this, QAccessible::Focus);
@@ -485,10 +491,8 @@ void RockPileView::moveCursor(int step)
 
 void RockPileView::followCursor()
 {
-    if (!m_cursorId)
-        return;
-    const QList<Wish> order = readingOrder();
-    if (std::none_of(order.begin(), order.end(), [&](const Wish &wish) { return wish.id == m_cursorId; }))
+    m_readingOrder.reset();
+    if (m_cursorId && !readingWish(*m_cursorId))
         m_cursorId.reset();
 }
 

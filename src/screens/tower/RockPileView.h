@@ -96,9 +96,11 @@ public:
     bool isAnimating() const;
     /// The shared pictures of the stones (for measuring).
     const StoneSprites &sprites() const { return m_sprites; }
-    /// The stones a keyboard and a screen reader go through: those not leaving or vanishing, newest
-    /// first.
-    QList<Wish> readingOrder() const;
+    /// The ids of the stones a keyboard and a screen reader go through: those not leaving or vanishing,
+    /// newest first. Kept until the stones change, as a screen reader asks for it once per stone.
+    const QList<QUuid> &readingOrder() const;
+    /// The wish of a stone in the reading order, if it is one.
+    std::optional<Wish> readingWish(const QUuid &id) const;
     /// The stone the keyboard is on, if any.
     std::optional<QUuid> cursorId() const { return m_cursorId; }
     /// The hit circle of the stone of `id` in this widget, if it is in the pile.
@@ -154,7 +156,7 @@ private:
     /// Moves the keyboard `step` stones along the reading order (onto the newest from none), shows
     /// that stone and tells screen readers.
     void moveCursor(int step);
-    /// Drops the keyboard's stone once it is gone.
+    /// After the stones changed: a new reading order, and the keyboard's stone dropped once it is gone.
     void followCursor();
     /// Points a stone may cover at `state`, shadow and turn included.
     QRectF bounds(const Stone &stone, const StoneState &state) const;
@@ -181,6 +183,7 @@ private:
     bool m_pressedEmpty = false;
     mutable StoneSprites m_sprites;
     std::optional<QUuid> m_cursorId; ///< the keyboard's stone; always one of the reading order
+    mutable std::optional<QList<QUuid>> m_readingOrder; ///< built on demand; dropped when stones change
 };
 
 /// A stone state's size for settling: points and degrees as they are, scale and opacity as the points
