@@ -12,4 +12,22 @@ namespace AccessibleRole {
 /// constructor), as the answer is kept.
 void set(QWidget *widget, QAccessible::Role role);
 
+/// Has assistive technology read every widget of class `Widget` through a `Reading` made from it.
+/// Call it in the widget's constructor before anything asks; the first call installs it, the rest
+/// do nothing.
+template <typename Widget, typename Reading>
+void readAs()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+            if (className != QLatin1String(Widget::staticMetaObject.className()) || !object ||
+                !object->isWidgetType())
+                return nullptr;
+            return new Reading(static_cast<Widget *>(object));
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace AccessibleRole

@@ -1,5 +1,6 @@
 #include "SketchMenu.h"
 
+#include "AccessibleRole.h"
 #include "Chevron.h"
 #include "Sketch.h"
 #include "Theme.h"
@@ -52,13 +53,6 @@ public:
             static_cast<SketchMenu *>(widget())->click();
     }
 };
-
-QAccessibleInterface *sketchMenuAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("SketchMenu") && object && object->isWidgetType())
-        return new SketchMenuAccessible(static_cast<SketchMenu *>(object));
-    return nullptr;
-}
 
 /// Width of the column that a menu with icons keeps for the check mark in front of them.
 constexpr int checkColumn = 16;
@@ -191,11 +185,7 @@ QWidget *defaultField(const QString &text)
 
 SketchMenu::SketchMenu(QWidget *parent) : QAbstractButton(parent)
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(sketchMenuAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    AccessibleRole::readAs<SketchMenu, SketchMenuAccessible>();
 
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -1,5 +1,6 @@
 #include "IdleRockView.h"
 
+#include "AccessibleRole.h"
 #include "IdleRockMetrics.h"
 #include "X11Support.h"
 
@@ -28,13 +29,6 @@ public:
     QStringList actionNames() const override { return {}; }
 };
 
-QAccessibleInterface *hiddenRockFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("IdleRockView") && object && object->isWidgetType())
-        return new HiddenRockAccessible(static_cast<QWidget *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 IdleRockView::IdleRockView(AppState *state, const IdleRockMetrics *metrics, const IdleRockRoll *roll)
@@ -43,11 +37,7 @@ IdleRockView::IdleRockView(AppState *state, const IdleRockMetrics *metrics, cons
                            Qt::X11BypassWindowManagerHint),
       m_picture(state, metrics, roll, [this] { return devicePixelRatioF(); })
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(hiddenRockFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleRole::readAs<IdleRockView, HiddenRockAccessible>();
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -1,5 +1,6 @@
 #include "RockCard.h"
 
+#include "AccessibleRole.h"
 #include "RockImage.h"
 #include "Sketch.h"
 #include "Theme.h"
@@ -41,22 +42,11 @@ public:
     }
 };
 
-QAccessibleInterface *cardFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("RockCard") && object && object->isWidgetType())
-        return new RockCardAccessible(static_cast<RockCard *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 RockCard::RockCard(const QString &label, QWidget *parent) : QAbstractButton(parent), m_selectedness(0)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(cardFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleRole::readAs<RockCard, RockCardAccessible>();
     setCheckable(true);
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);

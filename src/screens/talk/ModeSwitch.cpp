@@ -1,5 +1,6 @@
 #include "ModeSwitch.h"
 
+#include "AccessibleRole.h"
 #include "Sketch.h"
 #include "SteppedAccessible.h"
 #include "Theme.h"
@@ -48,23 +49,12 @@ private:
     ModeSwitch *modeSwitch() const { return static_cast<ModeSwitch *>(widget()); }
 };
 
-QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
-{
-    if (className == u"ModeSwitch"_s && object && object->isWidgetType())
-        return new ModeSwitchAccessible(static_cast<QWidget *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 ModeSwitch::ModeSwitch(Mode mode, QWidget *parent)
     : QWidget(parent), m_mode(mode), m_knob(mode == Mode::drawing ? 1.0 : 0.0)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleRole::readAs<ModeSwitch, ModeSwitchAccessible>();
     setFixedSize(width, height);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);

@@ -1,5 +1,6 @@
 #include "RockPileAccessible.h"
 
+#include "AccessibleRole.h"
 #include "RockPileView.h"
 #include "WishCard.h"
 
@@ -110,24 +111,9 @@ private:
     mutable QHash<QUuid, QAccessible::Id> m_stones;
 };
 
-QAccessibleInterface *pileFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("RockPileView") && object && object->isWidgetType())
-        return new PileAccessible(static_cast<RockPileView *>(object));
-    return nullptr;
-}
-
 } // namespace
 
-namespace RockPileAccessible {
-
-void install()
+void RockPileAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(pileFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleRole::readAs<RockPileView, PileAccessible>();
 }
-
-} // namespace RockPileAccessible
