@@ -13,12 +13,6 @@ start_openbox
 start_tray
 save="$XDG_DATA_HOME/Kivvo/data.json"
 
-start_kivvo() {
-    "$kivvo" >"$scratch/kivvo.log" 2>&1 &
-    kivvo_pid=$!
-    pids+=("$kivvo_pid")
-    find_icon
-}
 stop_kivvo() {
     kill "$kivvo_pid"
     wait "$kivvo_pid" 2>/dev/null || true

@@ -85,6 +85,13 @@ find_icon() {
     read -r ix iy iw ih <<<"$(geometry_of "$(icon_id)")"
 }
 click_icon() { xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1; }
+# The companion (the program is `$kivvo`), its log in the scratch folder, once its icon is docked.
+start_kivvo() {
+    "$kivvo" >"$scratch/kivvo.log" 2>&1 &
+    kivvo_pid=$!
+    pids+=("$kivvo_pid")
+    find_icon
+}
 # The panel while it is viewable.
 panel_id() { xdotool search --onlyvisible --name '^키보$' 2>/dev/null | head -1; }
 panel_shown() { test -n "$(panel_id)"; }

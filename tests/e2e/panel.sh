@@ -18,12 +18,6 @@ save="$XDG_DATA_HOME/Kivvo/data.json"
 mkdir -p "$(dirname "$save")"
 printf '{"hasOnboarded":true,"wishes":[],"isIdleRockEnabled":false}' >"$save"
 
-start_kivvo() {
-    "$kivvo" >"$scratch/kivvo.log" 2>&1 &
-    kivvo_pid=$!
-    pids+=("$kivvo_pid")
-    find_icon
-}
 open_panel() {
     click_icon
     wait_for 50 panel_shown || fail "$1"
